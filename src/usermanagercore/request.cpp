@@ -15,7 +15,8 @@ void ParamLog::write(const LogSite& site) const
     QDebug line =
         QMessageLogger(site.file, site.line, site.function, lcOrsa().categoryName()).debug();
     for (const Item& item : m_items) {
-        line << item.label;
+        if (item.label)
+            line << item.label;
         if (!item.value.isValid())
             continue;
         if (item.value.userType() == QMetaType::Int)
@@ -40,6 +41,13 @@ Outcome Request::wait()
 void Request::writeSid(const LogSite& site, SidLabel label, int sid)
 {
     ORSA_SITE_DEBUG(site) << (label == FetchSid ? "sid" : "sid:") << sid;
+}
+
+void setResultProperties(std::initializer_list<std::pair<const char*, QVariant>> properties)
+{
+    QObject& result = UserDataCache::instance()->dataObj();
+    for (const auto& property : properties)
+        result.setProperty(property.first, property.second);
 }
 
 QString Request::resultGuid()

@@ -3,6 +3,8 @@
 #define REQUEST_P_H
 
 #include "orsalog_p.h"
+#include "recordkeys_p.h"
+#include "userdatacache.h"
 #include "usermanagercore.h"
 
 #include <QtCore/QByteArray>
@@ -10,7 +12,8 @@
 #include <QtCore/QVariant>
 #include <QtCore/QVector>
 
-#include <type_traits>
+#include <initializer_list>
+#include <utility>
 
 namespace DATACore
 {
@@ -42,8 +45,13 @@ class ParamLog
 {
 public:
     explicit ParamLog(const char* lead) : m_items{{lead, QVariant()}} {}
-    template <typename T> ParamLog(const char* lead, const T& value) { arg(lead, value); }
-    template <typename T> ParamLog& arg(const char* label, const T& value)
+    template <typename T>
+    ParamLog(const char* lead, const T& value)
+    {
+        arg(lead, value);
+    }
+    template <typename T>
+    ParamLog& arg(const char* label, const T& value)
     {
         m_items.append({label, QVariant::fromValue(value)});
         return *this;
@@ -51,6 +59,13 @@ public:
     ParamLog& secret(const char* label, const QString&)
     {
         m_items.append({label, passwordMask()});
+        return *this;
+    }
+    // A value without a label of its own.
+    template <typename T>
+    ParamLog& value(const T& value)
+    {
+        m_items.append({nullptr, QVariant::fromValue(value)});
         return *this;
     }
     void write(const LogSite& site) const;
@@ -116,9 +131,19 @@ public:
     }
 
     // The usual form: true when the server confirmed the request.
-    template <typename Call> static bool run(const LogSite& site, const ParamLog& log, Call&& call)
+    template <typename Call>
+    static bool run(const LogSite& site, const ParamLog& log, Call&& call)
     {
         return send(site, log, std::forward<Call>(call)).result;
+    }
+
+    // The same road for an operation that wrote its parameter line earlier.
+    template <typename Call>
+    static bool run(const LogSite& site, Call&& call)
+    {
+        const int sid = call();
+        writeSid(site, ManagementSid, sid);
+        return sid >= 0 && wait().result;
     }
 
     // Waits for the answer of a request already made.
@@ -128,6 +153,18 @@ public:
     // The guid the answer to an add published.
     static QString resultGuid();
 };
+
+// Mirrors a change the server confirmed into the cache (CacheAdd, CacheEdit
+// or CacheDelete).
+template <typename Rec>
+void updateCache(Rec record, int op)
+{
+    UserDataCache::instance()->updateInfoNode(record, op);
+}
+
+// Parks an operation's arguments on the result object, in the given order,
+// for applications that read them during the wait.
+void setResultProperties(std::initializer_list<std::pair<const char*, QVariant>> properties);
 
 } // namespace DATACore
 
