@@ -19,13 +19,13 @@
 #include <cstddef>
 
 #if defined(_WIN32)
-#  if defined(BIZORSACLIENTLIB_BUILDING)
-#    define BIZORSA_API __declspec(dllexport)
-#  else
-#    define BIZORSA_API __declspec(dllimport)
-#  endif
+#    if defined(BIZORSACLIENTLIB_BUILDING)
+#        define BIZORSA_API __declspec(dllexport)
+#    else
+#        define BIZORSA_API __declspec(dllimport)
+#    endif
 #else
-#  define BIZORSA_API __attribute__((visibility("default")))
+#    define BIZORSA_API __attribute__((visibility("default")))
 #endif
 
 // ---------------------------------------------------------------------------
@@ -187,7 +187,8 @@ static_assert(offsetof(tabALARMREGIONINFO, regionGuid) == 64, "tabALARMREGIONINF
 // Sub-interfaces. Every operation returns the request number. A query's
 // empty key asks for every record.
 
-class IBizOrsaAccount {
+class IBizOrsaAccount
+{
 public:
     virtual int AddAccount(const char* userName, const char* phone, const char* mail,
                            const char* password, const char* roleGuid) = 0;
@@ -202,7 +203,8 @@ protected:
     ~IBizOrsaAccount() = default;
 };
 
-class IBizOrsaDevice {
+class IBizOrsaDevice
+{
 public:
     virtual int AddDevice(const char* devName, const char* devNO, const char* devUser,
                           const char* devPassword, const char* devIP, int devPort,
@@ -218,7 +220,8 @@ protected:
     ~IBizOrsaDevice() = default;
 };
 
-class IBizOrsaView {
+class IBizOrsaView
+{
 public:
     virtual int AddView(const char* name, int divide) = 0;
     virtual int EditView(const char* guid, const char* name, int divide) = 0;
@@ -233,7 +236,8 @@ protected:
     ~IBizOrsaView() = default;
 };
 
-class IBizOrsaRegion {
+class IBizOrsaRegion
+{
 public:
     virtual int AddRegion(const char* name, const char* parentGuid, int level,
                           const char* describe) = 0;
@@ -251,7 +255,8 @@ protected:
     ~IBizOrsaRegion() = default;
 };
 
-class IBizOrsaRole {
+class IBizOrsaRole
+{
 public:
     virtual int AddRole(const char* name, const char* describe) = 0;
     virtual int EditRole(const char* guid, const char* name, const char* describe) = 0;
@@ -262,10 +267,11 @@ protected:
     ~IBizOrsaRole() = default;
 };
 
-class IBizOrsaServer {
+class IBizOrsaServer
+{
 public:
-    virtual int AddServer(const char* name, const char* user, const char* password,
-                          const char* ip, int port, int type) = 0;
+    virtual int AddServer(const char* name, const char* user, const char* password, const char* ip,
+                          int port, int type) = 0;
     virtual int EditServer(const char* guid, const char* name, const char* user,
                            const char* password, const char* ip, int port) = 0;
     virtual int DeleteServer(const char* guid) = 0;
@@ -275,7 +281,8 @@ protected:
     ~IBizOrsaServer() = default;
 };
 
-class IBizOrsaRolePermission {
+class IBizOrsaRolePermission
+{
 public:
     virtual int AddRolePermission(const char* roleGuid, const char* type, const char* value) = 0;
     virtual int DeleteRolePermission(const char* guid) = 0;
@@ -285,7 +292,8 @@ protected:
     ~IBizOrsaRolePermission() = default;
 };
 
-class IBizOrsaVideoRegion {
+class IBizOrsaVideoRegion
+{
 public:
     virtual int AddVideoRegion(const char* roleGuid, const char* regionGuid) = 0;
     virtual int DeleteVideoRegion(const char* roleGuid, const char* regionGuid) = 0;
@@ -295,7 +303,8 @@ protected:
     ~IBizOrsaVideoRegion() = default;
 };
 
-class IBizOrsaAlarmRegion {
+class IBizOrsaAlarmRegion
+{
 public:
     virtual int AddAlarmRegion(const char* roleGuid, const char* regionGuid) = 0;
     virtual int DeleteAlarmRegion(const char* roleGuid, const char* regionGuid) = 0;
@@ -310,7 +319,8 @@ protected:
 // an edit, a delete, a login or a logout; add callbacks carry the created
 // record; fetch callbacks an array of count records. Every callback returns 0.
 
-class IBizOrsaAccountEvent {
+class IBizOrsaAccountEvent
+{
 public:
     virtual int OnAccountAdd(int sid, int result) = 0;
     virtual int OnAccountEdit(int sid, int result) = 0;
@@ -323,7 +333,8 @@ protected:
     ~IBizOrsaAccountEvent() = default;
 };
 
-class IBizOrsaDeviceEvent {
+class IBizOrsaDeviceEvent
+{
 public:
     virtual int OnDeviceAdd(int sid, int result, const tabDEVICEINFO* p) = 0;
     virtual int OnDeviceEdit(int sid, int result) = 0;
@@ -335,7 +346,8 @@ protected:
     ~IBizOrsaDeviceEvent() = default;
 };
 
-class IBizOrsaViewEvent {
+class IBizOrsaViewEvent
+{
 public:
     virtual int OnViewAdd(int sid, int result, const tabVIEWINFO* p) = 0;
     virtual int OnViewEdit(int sid, int result) = 0;
@@ -350,7 +362,8 @@ protected:
     ~IBizOrsaViewEvent() = default;
 };
 
-class IBizOrsaRegionEvent {
+class IBizOrsaRegionEvent
+{
 public:
     virtual int OnRegionAdd(int sid, int result, const tabREGIONINFO* p) = 0;
     virtual int OnRegionEdit(int sid, int result) = 0;
@@ -366,7 +379,8 @@ protected:
     ~IBizOrsaRegionEvent() = default;
 };
 
-class IBizOrsaRoleEvent {
+class IBizOrsaRoleEvent
+{
 public:
     virtual int OnRoleAdd(int sid, int result, const tabROLEINFO* p) = 0;
     virtual int OnRoleEdit(int sid, int result) = 0;
@@ -377,7 +391,8 @@ protected:
     ~IBizOrsaRoleEvent() = default;
 };
 
-class IBizOrsaVideoRegionEvent {
+class IBizOrsaVideoRegionEvent
+{
 public:
     virtual int OnVideoRegionAdd(int sid, int result, const tabVIDEOREGIONINFO* p) = 0;
     virtual int OnVideoRegionDelete(int sid, int result) = 0;
@@ -387,7 +402,8 @@ protected:
     ~IBizOrsaVideoRegionEvent() = default;
 };
 
-class IBizOrsaAlarmRegionEvent {
+class IBizOrsaAlarmRegionEvent
+{
 public:
     virtual int OnAlarmRegionAdd(int sid, int result, const tabALARMREGIONINFO* p) = 0;
     virtual int OnAlarmRegionDelete(int sid, int result) = 0;
@@ -397,7 +413,8 @@ protected:
     ~IBizOrsaAlarmRegionEvent() = default;
 };
 
-class IBizOrsaServerEvent {
+class IBizOrsaServerEvent
+{
 public:
     virtual int OnServerAdd(int sid, int result, const tabSERVERINFO* p) = 0;
     virtual int OnServerEdit(int sid, int result) = 0;
@@ -408,7 +425,8 @@ protected:
     ~IBizOrsaServerEvent() = default;
 };
 
-class IBizOrsaRolePermissionEvent {
+class IBizOrsaRolePermissionEvent
+{
 public:
     virtual int OnRolePermissionAdd(int sid, int result, const tabROLEPERMISSIONINFO* p) = 0;
     virtual int OnRolePermissionDelete(int sid, int result) = 0;
@@ -423,7 +441,8 @@ protected:
 // The hub: a getter returns its sub-interface (null when unavailable); a
 // setter registers the matching callback interface.
 
-class IBizOrsaClient {
+class IBizOrsaClient
+{
 public:
     virtual IBizOrsaAccount* GetAccountInterface() = 0;
     virtual int SetAccountEvent(IBizOrsaAccountEvent* sink) = 0;

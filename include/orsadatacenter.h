@@ -7,9 +7,9 @@
 #ifndef ORSADATACENTER_H
 #define ORSADATACENTER_H
 
+#include "eventreceiver.h"
 #include "orsarecords.h"
 #include "userdatacache.h"
-#include "eventreceiver.h"
 #include "usermanagercore.h"
 
 #endif // ORSADATACENTER_H

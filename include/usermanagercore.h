@@ -21,7 +21,8 @@ class IBizOrsaRolePermission;
 class IBizOrsaVideoRegion;
 class IBizOrsaAlarmRegion;
 
-namespace DATACore {
+namespace DATACore
+{
 
 class IAccountEvent;
 class IDeviceEvent;
@@ -178,8 +179,8 @@ public:
 
     // ---- Devices -------------------------------------------------------------
     bool AddDevice(const QString& name, const QString& number, const QString& user,
-                   const QString& password, const QString& ip, int port, int channelNum,
-                   int vendor, int type, int online);
+                   const QString& password, const QString& ip, int port, int channelNum, int vendor,
+                   int type, int online);
     bool EditDevice(const QString& guid, const QString& number, const QString& name,
                     const QString& user, const QString& password, const QString& ip, int port);
     // Removes the device's channels from every region and view first.

@@ -1,0 +1,3 @@
+#include "orsalog_p.h"
+
+Q_LOGGING_CATEGORY(lcOrsa, "orsa.datacenter")
