@@ -1,0 +1,277 @@
+// The facade's queries: they answer from the cached lists alone, never ask the
+// server and never change the cache.
+#include "usermanagercore.h"
+
+#include "orsalog_p.h"
+#include "pinyinsort_p.h"
+#include "userdatacache.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace DATACore
+{
+namespace
+{
+
+UserDataCache* cache()
+{
+    return UserDataCache::instance();
+}
+
+// The records whose field equals key, in cache order.
+template <typename T, typename Field, typename Key>
+QList<T> selectWhere(const QList<T>& records, Field field, const Key& key)
+{
+    QList<T> selected;
+    for (const T& record : records) {
+        if (std::invoke(field, record) == key)
+            selected.append(record);
+    }
+    return selected;
+}
+
+// As selectWhere, but an empty key selects every record.
+template <typename T, typename Field>
+QList<T> selectOrAll(const QList<T>& records, Field field, const QString& key)
+{
+    return key.isEmpty() ? records : selectWhere(records, field, key);
+}
+
+// The first record whose field equals key, or a default record.
+template <typename T, typename Field, typename Key>
+T firstWhere(const QList<T>& records, Field field, const Key& key)
+{
+    const auto found = std::find_if(records.cbegin(), records.cend(), [&](const T& record) {
+        return std::invoke(field, record) == key;
+    });
+    return found == records.cend() ? T() : *found;
+}
+
+// Region channel entries carry their channel under the name it was filed with.
+QList<DeviceChancelInfo> channelsOf(const QList<RegionChannelInfo>& entries)
+{
+    QList<DeviceChancelInfo> channels;
+    channels.reserve(entries.size());
+    for (const RegionChannelInfo& entry : entries)
+        channels.append(entry.channelInfo);
+    return channels;
+}
+
+} // namespace
+
+// ---- Filters ----------------------------------------------------------------
+
+QList<AccountInfo> UserManagerCore::GetAccount(const QString& userName)
+{
+    return selectOrAll(cache()->list_account_Info(), &AccountInfo::userName, userName);
+}
+
+QList<RoleInfo> UserManagerCore::GetRole()
+{
+    return cache()->list_role_info();
+}
+
+// An empty guid selects only roles without a guid, not the whole list.
+QList<RoleInfo> UserManagerCore::GetRole(const QString& guid)
+{
+    QList<RoleInfo> roles = selectWhere(cache()->list_role_info(), &RoleInfo::guid, guid);
+    sortByPinyinInitials(roles, &RoleInfo::name);
+    return roles;
+}
+
+QList<RolePermissionInfo> UserManagerCore::getRolePermission(const QString& guid)
+{
+    return selectOrAll(cache()->list_role_permission_info(), &RolePermissionInfo::guid, guid);
+}
+
+QList<RoleRegionInfo> UserManagerCore::getRegionVideo(const QString& roleGuid)
+{
+    return selectOrAll(cache()->list_role_region_info(), &RoleRegionInfo::roleGuid, roleGuid);
+}
+
+QList<RegionAlarmInfo> UserManagerCore::getAlarmRegion(const QString& roleGuid)
+{
+    return selectOrAll(cache()->list_region_alarm_info(), &RegionAlarmInfo::roleGuid, roleGuid);
+}
+
+// The whole list comes back in cache order; only a real selection is sorted.
+QList<RegionInfo> UserManagerCore::getOneRegionByCache(const QString& guid)
+{
+    if (guid.isEmpty())
+        return cache()->list_region_info();
+    QList<RegionInfo> regions = selectWhere(cache()->list_region_info(), &RegionInfo::guid, guid);
+    sortByPinyinInitials(regions, &RegionInfo::name);
+    return regions;
+}
+
+QList<DeviceChancelInfo> UserManagerCore::GetRegionChannel(const QString& regionGuid)
+{
+    return channelsOf(selectOrAll(cache()->list_region_channel_info(),
+                                  &RegionChannelInfo::regionGuid, regionGuid));
+}
+
+// Unlike GetRegionChannel, an empty guid selects only entries filed under no region.
+QList<DeviceChancelInfo> UserManagerCore::getRegionChannelByCache(const QString& regionGuid)
+{
+    return channelsOf(selectWhere(cache()->list_region_channel_info(),
+                                  &RegionChannelInfo::regionGuid, regionGuid));
+}
+
+QList<DeviceChancelInfo> UserManagerCore::getChannelInfoByAreaGuid(const QString& regionGuid)
+{
+    return GetRegionChannel(regionGuid);
+}
+
+QList<UDeviceInfo> UserManagerCore::GetDevice(const QString& guid)
+{
+    return selectOrAll(cache()->list_device_info(), &UDeviceInfo::guid, guid);
+}
+
+QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfo(const QString& devGuid)
+{
+    return selectOrAll(cache()->list_device_channel_info(), &DeviceChancelInfo::devGuid, devGuid);
+}
+
+QList<UViewInfo> UserManagerCore::GetView(const QString& guid)
+{
+    return selectOrAll(cache()->list_view_info(), &UViewInfo::guid, guid);
+}
+
+QList<UViewChannelInfo> UserManagerCore::GetViewChannel(const QString& viewGuid)
+{
+    return selectOrAll(cache()->viewChannelInfo(), &UViewChannelInfo::viewGuid, viewGuid);
+}
+
+QList<UServerInfo> UserManagerCore::GetServers(const QString& guid)
+{
+    return selectOrAll(cache()->list_server_info(), &UServerInfo::guid, guid);
+}
+
+QList<UServerInfo> UserManagerCore::GetServersByType(SERVERTYPE type)
+{
+    return selectWhere(cache()->list_server_info(), &UServerInfo::type, int(type));
+}
+
+// ---- Single records ---------------------------------------------------------
+
+RegionInfo UserManagerCore::getRegionByGuid(const QString& guid)
+{
+    return firstWhere(cache()->list_region_info(), &RegionInfo::guid, guid);
+}
+
+UDeviceInfo UserManagerCore::getDeviceInfoByDeviceGuid(const QString& guid)
+{
+    return firstWhere(cache()->list_device_info(), &UDeviceInfo::guid, guid);
+}
+
+UDeviceInfo UserManagerCore::getDevInfo(const QString& guid)
+{
+    return firstWhere(GetDevice(guid), &UDeviceInfo::guid, guid);
+}
+
+UDeviceInfo UserManagerCore::getDeviceInfoByDeviceID(const QString& devNO)
+{
+    return firstWhere(cache()->list_device_info(), &UDeviceInfo::devNO, devNO);
+}
+
+DeviceChancelInfo UserManagerCore::getDevChannelInfoByChannelGuid(const QString& channelGuid)
+{
+    return firstWhere(cache()->list_device_channel_info(), &DeviceChancelInfo::channelGuid,
+                      channelGuid);
+}
+
+// Only channels filed in some region, under the name given when filed.
+DeviceChancelInfo UserManagerCore::getChannelInfoByChannelGuid(const QString& channelGuid)
+{
+    return firstWhere(GetRegionChannel(QString()), &DeviceChancelInfo::channelGuid, channelGuid);
+}
+
+DeviceChancelInfo UserManagerCore::getChannelInfoByAreaGuid(const QString& regionGuid,
+                                                            const QString& channelGuid)
+{
+    return firstWhere(GetRegionChannel(regionGuid), &DeviceChancelInfo::channelGuid, channelGuid);
+}
+
+// Device numbers are typed by people, so letter case does not tell two apart here.
+bool UserManagerCore::isExistByCloudNo(const QString& devNO)
+{
+    const QString wanted = devNO.toUpper();
+    const QList<UDeviceInfo> devices = cache()->list_device_info();
+    return std::any_of(devices.cbegin(), devices.cend(),
+                       [&](const UDeviceInfo& device) { return device.devNO.toUpper() == wanted; });
+}
+
+// ---- Channel by device and channel number -----------------------------------
+// The channel number is compared as the server delivered it, without offset.
+
+DeviceChancelInfo UserManagerCore::channelInfoByDeviceNo(const QString& devNO, int channelNo)
+{
+    qCDebug(lcOrsa) << "current deviceNo is:" << devNO;
+    const UDeviceInfo device = firstWhere(cache()->list_device_info(), &UDeviceInfo::devNO, devNO);
+    return channelInfoByDeviceGUID(device.guid, channelNo);
+}
+
+DeviceChancelInfo UserManagerCore::channelInfoByIP(const QString& ip, int channelNo)
+{
+    qCDebug(lcOrsa) << "current deviceNo is:" << ip;
+    const UDeviceInfo device = firstWhere(cache()->list_device_info(), &UDeviceInfo::devIP, ip);
+    return channelInfoByDeviceGUID(device.guid, channelNo);
+}
+
+// An empty guid would select every device's channels, so it finds nothing instead.
+DeviceChancelInfo UserManagerCore::channelInfoByDeviceGUID(const QString& devGuid, int channelNo)
+{
+    if (devGuid.isEmpty())
+        return DeviceChancelInfo();
+    return firstWhere(getDevChannelInfo(devGuid), &DeviceChancelInfo::channelNo, channelNo);
+}
+
+// ---- Compositions -----------------------------------------------------------
+
+// A region that is filed but not cached contributes a default record.
+QList<RegionInfo> UserManagerCore::GetAreasWhereChannelIn(const QString& channelGuid)
+{
+    QList<RegionInfo> regions;
+    const QList<RegionChannelInfo> entries = cache()->list_region_channel_info();
+    for (const RegionChannelInfo& entry : entries) {
+        if (entry.channelInfo.channelGuid == channelGuid)
+            regions.append(getRegionByGuid(entry.regionGuid));
+    }
+    return regions;
+}
+
+// The view part stays default: this channel is played outside any view.
+AllPlayViewInfo UserManagerCore::getPlayerInfoByGuid(const QString& channelGuid)
+{
+    AllPlayViewInfo info;
+    info.viewChInfo.channelInfo = getChannelInfoByChannelGuid(channelGuid);
+    info.devInfo = getDevInfo(info.viewChInfo.channelInfo.devGuid);
+    return info;
+}
+
+// ---- Servers ----------------------------------------------------------------
+
+bool UserManagerCore::isHaveAlarmServer()
+{
+    const QList<UServerInfo> servers = cache()->list_server_info();
+    return std::any_of(servers.cbegin(), servers.cend(),
+                       [](const UServerInfo& server) { return server.type == SERVER_TYPE_ALARM; });
+}
+
+// Port and type -1 tell "no alarm server" apart from a real one; with several,
+// the last cached one wins.
+UServerInfo UserManagerCore::getAlarmServer()
+{
+    UServerInfo alarm;
+    alarm.port = -1;
+    alarm.type = -1;
+    const QList<UServerInfo> servers = cache()->list_server_info();
+    for (const UServerInfo& server : servers) {
+        if (server.type == SERVER_TYPE_ALARM)
+            alarm = server;
+    }
+    return alarm;
+}
+
+} // namespace DATACore

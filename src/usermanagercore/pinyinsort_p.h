@@ -1,0 +1,85 @@
+// Ordering of role and region lists by the pinyin initials of their names.
+#ifndef PINYINSORT_P_H
+#define PINYINSORT_P_H
+
+#include "userdatacache.h"
+
+#include <QtCore/QList>
+#include <QtCore/QString>
+#include <QtCore/QTextCodec>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace DATACore
+{
+
+// The initials tables are indexed by GB2312 codes, and the local 8-bit
+// encoding is often UTF-8, so names are always converted with GB18030, whose
+// two-byte range is GB2312's.
+inline QByteArray gb2312CompatibleBytes(const QString& text)
+{
+    static QTextCodec* const codec = QTextCodec::codecForName("GB18030");
+    Q_ASSERT(codec);
+    return codec->fromUnicode(text);
+}
+
+// What the sort compares: the lower-cased initials of a name.
+inline QString pinyinSortKey(const QString& name)
+{
+    QString initials;
+    UserDataCache::instance()->GetFirstLetter(gb2312CompatibleBytes(name), initials);
+    return initials.toLower();
+}
+
+// Sorts records by the pinyin initials of nameOf(record), with the order of an
+// exchange sort (for each i, for each j > i: swap i and j when key j < key i).
+// Callers rely on that exchange order, equal keys included, which no standard
+// sort reproduces: equal keys never swap, yet they end up reordered.
+//
+// Each key is computed once and replaced by its rank among the distinct keys,
+// so the quadratic pass compares integers and moves indices; the records are
+// copied once at the end.
+template <typename T, typename NameOf> void sortByPinyinInitials(QList<T>& records, NameOf nameOf)
+{
+    const int n = records.size();
+    if (n < 2)
+        return;
+
+    std::vector<QString> keys;
+    keys.reserve(n);
+    for (const T& record : records)
+        keys.push_back(pinyinSortKey(std::invoke(nameOf, record)));
+
+    std::vector<QString> distinct = keys;
+    std::sort(distinct.begin(), distinct.end());
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+
+    std::vector<int> rank(n);
+    std::vector<int> order(n);
+    for (int k = 0; k < n; ++k) {
+        rank[k] =
+            int(std::lower_bound(distinct.begin(), distinct.end(), keys[k]) - distinct.begin());
+        order[k] = k;
+    }
+
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (rank[j] < rank[i]) {
+                std::swap(rank[i], rank[j]);
+                std::swap(order[i], order[j]);
+            }
+        }
+    }
+
+    QList<T> sorted;
+    sorted.reserve(n);
+    for (int k : order)
+        sorted.append(records.at(k));
+    records.swap(sorted);
+}
+
+} // namespace DATACore
+
+#endif // PINYINSORT_P_H
