@@ -101,9 +101,4 @@ bool UserManagerCore::verifyPermission(const QString& type)
     return false;
 }
 
-QList<RoleInfo> UserManagerCore::GetRole()
-{
-    return UserDataCache::instance()->list_role_info();
-}
-
 } // namespace DATACore
