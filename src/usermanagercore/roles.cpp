@@ -87,58 +87,30 @@ void UserManagerCore::deleteRolePermission(const QString& roleGuid, const QStrin
 
 bool UserManagerCore::addRegionVideo(const QString& roleGuid, const QString& regionGuid)
 {
-    if (!Request::run(ORSA_HERE,
-                      ParamLog("add Region Video param_role_guid:", roleGuid)
-                          .arg(" param_region_guid:", regionGuid),
-                      [&] {
-                          return sdkCall(m_videoRegion, &IBizOrsaVideoRegion::AddVideoRegion,
-                                         roleGuid, regionGuid);
-                      }))
-        return false;
-    updateCache(RoleRegionInfo{roleGuid, regionGuid}, CacheAdd);
-    return true;
+    return changeGrant<RoleRegionInfo>(
+        ORSA_HERE, "add Region Video param_role_guid:", m_videoRegion,
+        &IBizOrsaVideoRegion::AddVideoRegion, roleGuid, regionGuid, CacheAdd);
 }
 
 bool UserManagerCore::deleteRegionVideo(const QString& roleGuid, const QString& regionGuid)
 {
-    if (!Request::run(ORSA_HERE,
-                      ParamLog("delete Region Video param_role_guid:", roleGuid)
-                          .arg(" param_region_guid:", regionGuid),
-                      [&] {
-                          return sdkCall(m_videoRegion, &IBizOrsaVideoRegion::DeleteVideoRegion,
-                                         roleGuid, regionGuid);
-                      }))
-        return false;
-    updateCache(RoleRegionInfo{roleGuid, regionGuid}, CacheDelete);
-    return true;
+    return changeGrant<RoleRegionInfo>(
+        ORSA_HERE, "delete Region Video param_role_guid:", m_videoRegion,
+        &IBizOrsaVideoRegion::DeleteVideoRegion, roleGuid, regionGuid, CacheDelete);
 }
 
 bool UserManagerCore::addAlarmRegion(const QString& roleGuid, const QString& regionGuid)
 {
-    if (!Request::run(ORSA_HERE,
-                      ParamLog("add Region Alarm param_role_guid:", roleGuid)
-                          .arg(" param_region_guid:", regionGuid),
-                      [&] {
-                          return sdkCall(m_alarmRegion, &IBizOrsaAlarmRegion::AddAlarmRegion,
-                                         roleGuid, regionGuid);
-                      }))
-        return false;
-    updateCache(RegionAlarmInfo{roleGuid, regionGuid}, CacheAdd);
-    return true;
+    return changeGrant<RegionAlarmInfo>(
+        ORSA_HERE, "add Region Alarm param_role_guid:", m_alarmRegion,
+        &IBizOrsaAlarmRegion::AddAlarmRegion, roleGuid, regionGuid, CacheAdd);
 }
 
 bool UserManagerCore::deleteAlarmRegion(const QString& roleGuid, const QString& regionGuid)
 {
-    if (!Request::run(ORSA_HERE,
-                      ParamLog("delete Region Alarm param_role_guid:", roleGuid)
-                          .arg(" param_region_guid:", regionGuid),
-                      [&] {
-                          return sdkCall(m_alarmRegion, &IBizOrsaAlarmRegion::DeleteAlarmRegion,
-                                         roleGuid, regionGuid);
-                      }))
-        return false;
-    updateCache(RegionAlarmInfo{roleGuid, regionGuid}, CacheDelete);
-    return true;
+    return changeGrant<RegionAlarmInfo>(
+        ORSA_HERE, "delete Region Alarm param_role_guid:", m_alarmRegion,
+        &IBizOrsaAlarmRegion::DeleteAlarmRegion, roleGuid, regionGuid, CacheDelete);
 }
 
 } // namespace DATACore
