@@ -1,6 +1,7 @@
 #include "callbackevent_p.h"
 #include "eventreceiver.h"
 #include "recordkinds.h"
+#include "signallog.h"
 #include "sinks_p.h"
 #include "userdatacache.h"
 
@@ -21,58 +22,15 @@ QObject& dataObj()
     return UserDataCache::instance()->dataObj();
 }
 
-// Every signal of a receiver, in emission order, with its arguments.
-class SignalLog
+// What a waiting call reads once the wait ends.
+QStringList resultState()
 {
-public:
-    explicit SignalLog(EventReceiver* r)
-    {
-        typed(r, &EventReceiver::signal_account, "signal_account");
-        typed(r, &EventReceiver::signal_role, "signal_role");
-        typed(r, &EventReceiver::signal_device, "signal_device");
-        typed(r, &EventReceiver::signal_Region, "signal_Region");
-        typed(r, &EventReceiver::signal_View, "signal_View");
-        QObject::connect(r, &EventReceiver::signal_Region_remove,
-                         [this] { lines << QStringLiteral("signal_Region_remove"); });
-        QObject::connect(r, &EventReceiver::signal_Region_Channel_add,
-                         [this] { lines << QStringLiteral("signal_Region_Channel_add"); });
-        QObject::connect(r, &EventReceiver::signal_Region_Channel_edit,
-                         [this] { lines << QStringLiteral("signal_Region_Channel_edit"); });
-        QObject::connect(r, &EventReceiver::signal_Region_delete,
-                         [this] { lines << QStringLiteral("signal_Region_delete"); });
-        QObject::connect(r, &EventReceiver::signal_view_add,
-                         [this] { lines << QStringLiteral("signal_view_add"); });
-        QObject::connect(r, &EventReceiver::signal_least_callback_coming, [this] {
-            lines << QStringLiteral("signal_least_callback_coming()");
-            stateAtCompletion = state();
-        });
-    }
-
-    // What a waiting call reads once the wait ends.
-    static QStringList state()
-    {
-        QStringList s{dataObj().property("sid").toString(), dataObj().property("result").toString(),
-                      dataObj().property("guid").toString()};
-        for (const KindOps& k : kinds())
-            s << k.cached();
-        return s;
-    }
-
-    QStringList lines;
-    QStringList stateAtCompletion;
-
-private:
-    void typed(EventReceiver* r, void (EventReceiver::*signal)(uchar, int, int), const char* name)
-    {
-        QObject::connect(r, signal, [this, name](uchar op, int sid, int result) {
-            lines << QStringLiteral("%1(%2,%3,%4)")
-                         .arg(QLatin1String(name))
-                         .arg(op)
-                         .arg(sid)
-                         .arg(result);
-        });
-    }
-};
+    QStringList s{dataObj().property("sid").toString(), dataObj().property("result").toString(),
+                  dataObj().property("guid").toString()};
+    for (const KindOps& k : kinds())
+        s << k.cached();
+    return s;
+}
 
 void deliver(EventReceiver& r, int type, int sid, int result)
 {
@@ -237,6 +195,8 @@ void tst_EventReceiver::dispatch()
     }
     EventReceiver receiver;
     SignalLog log(&receiver);
+    QStringList stateAtCompletion;
+    log.onCompletion = [&stateAtCompletion] { stateAtCompletion = resultState(); };
     QCoreApplication::sendEvent(&receiver, &ev);
 
     QCOMPARE(dataObj().property("sid"), QVariant(42));
@@ -259,7 +219,7 @@ void tst_EventReceiver::dispatch()
     expectedSignals << QStringLiteral("signal_least_callback_coming()");
     QCOMPARE(log.lines, expectedSignals);
     // The waiting call must find everything in place when its wait ends.
-    QCOMPARE(log.stateAtCompletion, SignalLog::state());
+    QCOMPARE(stateAtCompletion, resultState());
 }
 
 void tst_EventReceiver::callbackFromAnotherThreadIsHandledOnReceiverThread()
