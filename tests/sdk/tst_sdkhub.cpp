@@ -222,32 +222,34 @@ void tst_SdkHub::noCallbackAfterDestroy()
 // request and answers nothing more.
 void tst_SdkHub::destroyFromInsideCallback()
 {
-    RecordingSink sink;
+    // The callback is still finishing when the test learns its outcome, so
+    // what it touches lives until the process ends.
+    static struct {
+        RecordingSink sink;
+        std::mutex mutex;
+        std::condition_variable done;
+        bool returned = false;
+        int refused = 0;
+    } s;
     IBizOrsaClient* hub = CreateOrsa("embedded", 0, false);
     QVERIFY(hub);
-    sink.attach(hub);
-    std::mutex mutex;
-    std::condition_variable done;
-    bool returned = false;
-    int refused = 0;
-    sink.afterEach = [&](const Callback&) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (returned)
+    s.sink.attach(hub);
+    s.sink.afterEach = [hub](const Callback&) {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.returned)
             return;
         DestroyOrsa(hub);
-        refused = hub->GetRoleInterface()->QueryRole("");
-        returned = true;
-        done.notify_all();
+        s.refused = hub->GetRoleInterface()->QueryRole("");
+        s.returned = true;
+        s.done.notify_all();
     };
     for (int i = 0; i < 20; ++i)
         QVERIFY(hub->GetRoleInterface()->QueryRole("") > 0);
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        QVERIFY(done.wait_for(lock, std::chrono::seconds(20), [&] { return returned; }));
-    }
-    QVERIFY(refused < 0);
+    std::unique_lock<std::mutex> lock(s.mutex);
+    QVERIFY(s.done.wait_for(lock, std::chrono::seconds(20), [] { return s.returned; }));
+    QVERIFY(s.refused < 0);
     // Queued requests are dropped: a 2nd callback would have to come from a freed hub.
-    QCOMPARE(sink.all().size(), 1);
+    QCOMPARE(s.sink.all().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SdkHub)
