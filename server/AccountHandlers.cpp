@@ -64,10 +64,10 @@ Reply handleDeleteAccount(Call& call)
 
 Reply handleQueryAccount(Call& call)
 {
-    return fetch<tabACCOUNT>(call,
+    return fetch<tabACCOUNT>(call.db,
                              "SELECT user_name, phone, mail, role_guid FROM accounts "
                              "WHERE ?1 = '' OR user_name = ?1 ORDER BY rowid",
-                             [](Statement& s, tabACCOUNT& r) {
+                             call.text(0), [](Statement& s, tabACCOUNT& r) {
                                  put(r.userName, s.text(0));
                                  put(r.phone, s.text(1));
                                  put(r.mail, s.text(2));

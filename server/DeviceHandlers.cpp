@@ -10,6 +10,25 @@ namespace
 // Bounds the work one request can cause: a device never has more channels.
 constexpr int kMaxDeviceChannels = 1024;
 
+const char* const kDeviceQuery =
+    "SELECT guid, name, number, user, password, ip, port, channel_count, extra, vendor, type "
+    "FROM devices WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillDevice(Statement& s, tabDEVICEINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.devName, s.text(1));
+    put(r.devNO, s.text(2));
+    put(r.devUser, s.text(3));
+    put(r.devPassword, s.text(4));
+    put(r.devIP, s.text(5));
+    r.devPort = s.integer(6);
+    r.devChannelNum = s.integer(7);
+    r.devExtra = s.integer(8);
+    r.devVender = s.integer(9);
+    r.devType = s.integer(10);
+}
+
 } // namespace
 
 // (name, number, user, password, ip, port, channelCount, vendor, type): the
@@ -31,19 +50,9 @@ Reply handleAddDevice(Call& call)
         insert.run();
         insert.reset();
     }
+    Reply reply = fetchAdded<tabDEVICEINFO>(call.db, kDeviceQuery, guid, fillDevice);
     t.commit();
-    tabDEVICEINFO device{};
-    put(device.guid, guid);
-    put(device.devName, call.text(0));
-    put(device.devNO, call.text(1));
-    put(device.devUser, call.text(2));
-    put(device.devPassword, call.text(3));
-    put(device.devIP, call.text(4));
-    device.devPort = port;
-    device.devChannelNum = channels;
-    device.devVender = call.number(7);
-    device.devType = call.number(8);
-    return single(device);
+    return reply;
 }
 
 // (guid, name, user, password, ip, port): number, channels and codes stay.
@@ -81,32 +90,16 @@ Reply handleDeleteDevice(Call& call)
 
 Reply handleQueryDevice(Call& call)
 {
-    return fetch<tabDEVICEINFO>(call,
-                                "SELECT guid, name, number, user, password, ip, port, "
-                                "channel_count, extra, vendor, type FROM devices "
-                                "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-                                [](Statement& s, tabDEVICEINFO& r) {
-                                    put(r.guid, s.text(0));
-                                    put(r.devName, s.text(1));
-                                    put(r.devNO, s.text(2));
-                                    put(r.devUser, s.text(3));
-                                    put(r.devPassword, s.text(4));
-                                    put(r.devIP, s.text(5));
-                                    r.devPort = s.integer(6);
-                                    r.devChannelNum = s.integer(7);
-                                    r.devExtra = s.integer(8);
-                                    r.devVender = s.integer(9);
-                                    r.devType = s.integer(10);
-                                });
+    return fetch<tabDEVICEINFO>(call.db, kDeviceQuery, call.text(0), fillDevice);
 }
 
 // Keyed by device guid.
 Reply handleQueryDeviceChannel(Call& call)
 {
-    return fetch<tabCHANNELINFO>(call,
+    return fetch<tabCHANNELINFO>(call.db,
                                  "SELECT guid, name, device_guid, number FROM device_channels "
                                  "WHERE ?1 = '' OR device_guid = ?1 ORDER BY rowid",
-                                 [](Statement& s, tabCHANNELINFO& r) {
+                                 call.text(0), [](Statement& s, tabCHANNELINFO& r) {
                                      put(r.channelGuid, s.text(0));
                                      put(r.channelName, s.text(1));
                                      put(r.devGuid, s.text(2));

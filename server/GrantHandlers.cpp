@@ -40,7 +40,7 @@ template <class Rec> Reply addGrant(Call& call, const GrantSql& sql)
 
 template <class Rec> Reply queryGrants(Call& call, const GrantSql& sql)
 {
-    return fetch<Rec>(call, sql.select, [](Statement& s, Rec& r) {
+    return fetch<Rec>(call.db, sql.select, call.text(0), [](Statement& s, Rec& r) {
         put(r.roleGuid, s.text(0));
         put(r.regionGuid, s.text(1));
     });

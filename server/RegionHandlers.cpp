@@ -21,6 +21,18 @@ void fillRegionChannel(Statement& s, tabREGIONCHANNELINFO& r)
     r.channelInfo.channelNo = s.integer(4);
 }
 
+const char* const kRegionQuery = "SELECT guid, parent_guid, name, level, describe FROM regions "
+                                 "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillRegion(Statement& s, tabREGIONINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.parentGuid, s.text(1));
+    put(r.name, s.text(2));
+    r.level = s.integer(3);
+    put(r.describe, s.text(4));
+}
+
 bool regionExists(Database& db, const std::string& guid)
 {
     return exists(db, "SELECT 1 FROM regions WHERE guid = ?1", guid);
@@ -37,14 +49,9 @@ Reply handleAddRegion(Call& call)
         return failure(BIZORSA_E_NOT_FOUND);
     run(call.db, "INSERT INTO regions VALUES(?1, ?2, ?3, ?4, ?5)", guid, call.text(1), call.text(0),
         call.number(2), call.text(3));
+    Reply reply = fetchAdded<tabREGIONINFO>(call.db, kRegionQuery, guid, fillRegion);
     t.commit();
-    tabREGIONINFO region{};
-    put(region.guid, guid);
-    put(region.parentGuid, call.text(1));
-    put(region.name, call.text(0));
-    region.level = call.number(2);
-    put(region.describe, call.text(3));
-    return single(region);
+    return reply;
 }
 
 // (guid, name, describe)
@@ -73,16 +80,7 @@ Reply handleDeleteRegion(Call& call)
 
 Reply handleQueryRegion(Call& call)
 {
-    return fetch<tabREGIONINFO>(call,
-                                "SELECT guid, parent_guid, name, level, describe FROM regions "
-                                "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-                                [](Statement& s, tabREGIONINFO& r) {
-                                    put(r.guid, s.text(0));
-                                    put(r.parentGuid, s.text(1));
-                                    put(r.name, s.text(2));
-                                    r.level = s.integer(3);
-                                    put(r.describe, s.text(4));
-                                });
+    return fetch<tabREGIONINFO>(call.db, kRegionQuery, call.text(0), fillRegion);
 }
 
 // (regionGuid, channelGuid, name): filing a channel again only renames it.
@@ -116,7 +114,7 @@ Reply handleQueryRegionChannel(Call& call)
 {
     const std::string sql = std::string(kRegionChannelSelect) +
                             "WHERE ?1 = '' OR rc.region_guid = ?1 ORDER BY rc.rowid";
-    return fetch<tabREGIONCHANNELINFO>(call, sql.c_str(), fillRegionChannel);
+    return fetch<tabREGIONCHANNELINFO>(call.db, sql.c_str(), call.text(0), fillRegionChannel);
 }
 
 } // namespace orsa

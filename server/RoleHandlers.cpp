@@ -4,19 +4,41 @@
 
 namespace orsa
 {
+namespace
+{
+
+const char* const kRoleQuery =
+    "SELECT guid, name, describe FROM roles WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillRole(Statement& s, tabROLEINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.name, s.text(1));
+    put(r.describe, s.text(2));
+}
+
+const char* const kPermissionQuery = "SELECT guid, role_guid, type, value FROM role_permissions "
+                                     "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillPermission(Statement& s, tabROLEPERMISSIONINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.roleGuid, s.text(1));
+    put(r.type, s.text(2));
+    put(r.value, s.text(3));
+}
+
+} // namespace
 
 // (name, describe)
 Reply handleAddRole(Call& call)
 {
-    tabROLEINFO role{};
     const std::string guid = newGuid();
     Transaction t(call.db);
     run(call.db, "INSERT INTO roles VALUES(?1, ?2, ?3)", guid, call.text(0), call.text(1));
+    Reply reply = fetchAdded<tabROLEINFO>(call.db, kRoleQuery, guid, fillRole);
     t.commit();
-    put(role.guid, guid);
-    put(role.name, call.text(0));
-    put(role.describe, call.text(1));
-    return single(role);
+    return reply;
 }
 
 // (guid, name, describe)
@@ -45,13 +67,7 @@ Reply handleDeleteRole(Call& call)
 
 Reply handleQueryRole(Call& call)
 {
-    return fetch<tabROLEINFO>(
-        call, "SELECT guid, name, describe FROM roles WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-        [](Statement& s, tabROLEINFO& r) {
-            put(r.guid, s.text(0));
-            put(r.name, s.text(1));
-            put(r.describe, s.text(2));
-        });
+    return fetch<tabROLEINFO>(call.db, kRoleQuery, call.text(0), fillRole);
 }
 
 // (roleGuid, type, value): always a new permission, even for a type the role holds.
@@ -63,13 +79,10 @@ Reply handleAddRolePermission(Call& call)
         return failure(BIZORSA_E_NOT_FOUND);
     run(call.db, "INSERT INTO role_permissions VALUES(?1, ?2, ?3, ?4)", guid, call.text(0),
         call.text(1), call.text(2));
+    Reply reply =
+        fetchAdded<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, guid, fillPermission);
     t.commit();
-    tabROLEPERMISSIONINFO permission{};
-    put(permission.guid, guid);
-    put(permission.roleGuid, call.text(0));
-    put(permission.type, call.text(1));
-    put(permission.value, call.text(2));
-    return single(permission);
+    return reply;
 }
 
 Reply handleDeleteRolePermission(Call& call)
@@ -79,15 +92,7 @@ Reply handleDeleteRolePermission(Call& call)
 
 Reply handleQueryRolePermission(Call& call)
 {
-    return fetch<tabROLEPERMISSIONINFO>(call,
-                                        "SELECT guid, role_guid, type, value FROM role_permissions "
-                                        "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-                                        [](Statement& s, tabROLEPERMISSIONINFO& r) {
-                                            put(r.guid, s.text(0));
-                                            put(r.roleGuid, s.text(1));
-                                            put(r.type, s.text(2));
-                                            put(r.value, s.text(3));
-                                        });
+    return fetch<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, call.text(0), fillPermission);
 }
 
 } // namespace orsa

@@ -4,6 +4,24 @@
 
 namespace orsa
 {
+namespace
+{
+
+const char* const kServerQuery = "SELECT guid, name, user, password, ip, port, type FROM servers "
+                                 "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillServer(Statement& s, tabSERVERINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.name, s.text(1));
+    put(r.user, s.text(2));
+    put(r.password, s.text(3));
+    put(r.ip, s.text(4));
+    r.port = s.integer(5);
+    r.type = s.integer(6);
+}
+
+} // namespace
 
 // (name, user, password, ip, port, type)
 Reply handleAddServer(Call& call)
@@ -14,16 +32,9 @@ Reply handleAddServer(Call& call)
     Transaction t(call.db);
     run(call.db, "INSERT INTO servers VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)", guid, call.text(0),
         call.text(1), call.text(2), call.text(3), call.number(4), call.number(5));
+    Reply reply = fetchAdded<tabSERVERINFO>(call.db, kServerQuery, guid, fillServer);
     t.commit();
-    tabSERVERINFO server{};
-    put(server.guid, guid);
-    put(server.name, call.text(0));
-    put(server.user, call.text(1));
-    put(server.password, call.text(2));
-    put(server.ip, call.text(3));
-    server.port = call.number(4);
-    server.type = call.number(5);
-    return single(server);
+    return reply;
 }
 
 // (guid, name, user, password, ip, port): the type stays.
@@ -45,18 +56,7 @@ Reply handleDeleteServer(Call& call)
 
 Reply handleQueryServer(Call& call)
 {
-    return fetch<tabSERVERINFO>(call,
-                                "SELECT guid, name, user, password, ip, port, type FROM servers "
-                                "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-                                [](Statement& s, tabSERVERINFO& r) {
-                                    put(r.guid, s.text(0));
-                                    put(r.name, s.text(1));
-                                    put(r.user, s.text(2));
-                                    put(r.password, s.text(3));
-                                    put(r.ip, s.text(4));
-                                    r.port = s.integer(5);
-                                    r.type = s.integer(6);
-                                });
+    return fetch<tabSERVERINFO>(call.db, kServerQuery, call.text(0), fillServer);
 }
 
 } // namespace orsa

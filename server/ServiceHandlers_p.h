@@ -92,10 +92,11 @@ template <class... A> Reply changeOne(Database& db, const char* sql, const A&...
 }
 
 // A query whose first parameter is the key; its SQL matches every row for "".
-template <class Rec, class Fill> Reply fetch(Call& call, const char* sql, Fill fill)
+template <class Rec, class Fill>
+Reply fetch(Database& db, const char* sql, const std::string& key, Fill fill)
 {
-    Statement s(call.db, sql);
-    s.bind(1, call.text(0));
+    Statement s(db, sql);
+    s.bind(1, key);
     Reply reply;
     while (s.step()) {
         Rec record{};
@@ -103,6 +104,15 @@ template <class Rec, class Fill> Reply fetch(Call& call, const char* sql, Fill f
         append(reply, record);
     }
     return reply;
+}
+
+// An add answers with the row it made, read back by the kind's own query, so
+// the add and the query can never describe a record differently.
+template <class Rec, class Fill>
+Reply fetchAdded(Database& db, const char* sql, const std::string& key, Fill fill)
+{
+    Reply reply = fetch<Rec>(db, sql, key, fill);
+    return reply.count == 1 ? reply : failure(BIZORSA_E_INTERNAL);
 }
 
 // Files device channel call.text(1) into container call.text(0) (a region or a
@@ -116,14 +126,12 @@ Reply fileChannel(Call& call, const char* containerExists, const char* upsert,
         !exists(call.db, "SELECT 1 FROM device_channels WHERE guid = ?1", call.text(1)))
         return failure(BIZORSA_E_NOT_FOUND);
     run(call.db, upsert, call.text(0), call.text(1), third);
+    Statement s(call.db, selectOne.c_str());
+    s.bind(1, call.text(0)).bind(2, call.text(1));
+    if (!s.step())
+        return failure(BIZORSA_E_INTERNAL);
     Rec record{};
-    {
-        Statement s(call.db, selectOne.c_str());
-        s.bind(1, call.text(0)).bind(2, call.text(1));
-        if (!s.step())
-            return failure(BIZORSA_E_INTERNAL);
-        fill(s, record);
-    }
+    fill(s, record);
     t.commit();
     return single(record);
 }

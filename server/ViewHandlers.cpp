@@ -12,6 +12,16 @@ const char* const kViewChannelSelect =
     "SELECT vc.view_guid, vc.channel_guid, dc.name, dc.device_guid, dc.number, vc.position "
     "FROM view_channels vc JOIN device_channels dc ON dc.guid = vc.channel_guid ";
 
+const char* const kViewQuery =
+    "SELECT guid, name, divide FROM views WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+
+void fillView(Statement& s, tabVIEWINFO& r)
+{
+    put(r.guid, s.text(0));
+    put(r.name, s.text(1));
+    r.divide = s.integer(2);
+}
+
 void fillViewChannel(Statement& s, tabVIEWCHANNELINFO& r)
 {
     put(r.viewGuid, s.text(0));
@@ -30,12 +40,9 @@ Reply handleAddView(Call& call)
     const std::string guid = newGuid();
     Transaction t(call.db);
     run(call.db, "INSERT INTO views VALUES(?1, ?2, ?3)", guid, call.text(0), call.number(1));
+    Reply reply = fetchAdded<tabVIEWINFO>(call.db, kViewQuery, guid, fillView);
     t.commit();
-    tabVIEWINFO view{};
-    put(view.guid, guid);
-    put(view.name, call.text(0));
-    view.divide = call.number(1);
-    return single(view);
+    return reply;
 }
 
 // (guid, name, divide)
@@ -58,13 +65,7 @@ Reply handleDeleteView(Call& call)
 
 Reply handleQueryView(Call& call)
 {
-    return fetch<tabVIEWINFO>(
-        call, "SELECT guid, name, divide FROM views WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
-        [](Statement& s, tabVIEWINFO& r) {
-            put(r.guid, s.text(0));
-            put(r.name, s.text(1));
-            r.divide = s.integer(2);
-        });
+    return fetch<tabVIEWINFO>(call.db, kViewQuery, call.text(0), fillView);
 }
 
 // (viewGuid, channelGuid, position): placing a channel again only moves it.
@@ -98,7 +99,7 @@ Reply handleQueryViewChannel(Call& call)
 {
     const std::string sql =
         std::string(kViewChannelSelect) + "WHERE ?1 = '' OR vc.view_guid = ?1 ORDER BY vc.rowid";
-    return fetch<tabVIEWCHANNELINFO>(call, sql.c_str(), fillViewChannel);
+    return fetch<tabVIEWCHANNELINFO>(call.db, sql.c_str(), call.text(0), fillViewChannel);
 }
 
 } // namespace orsa

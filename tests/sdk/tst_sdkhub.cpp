@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 using Issue = std::function<int(TestHub&)>;
 Q_DECLARE_METATYPE(Issue)
@@ -16,6 +17,8 @@ class tst_SdkHub : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void cleanupTestCase() { m_loggedOut.reset(); }
     void createOrsa_data();
     void createOrsa();
     void refusals_data();
@@ -26,7 +29,16 @@ private slots:
     void login();
     void noCallbackAfterDestroy();
     void destroyFromInsideCallback();
+
+private:
+    std::unique_ptr<TestHub> m_loggedOut; // shared by the rows that never log in
 };
+
+void tst_SdkHub::initTestCase()
+{
+    m_loggedOut = std::make_unique<TestHub>();
+    QVERIFY(m_loggedOut->hub);
+}
 
 void tst_SdkHub::createOrsa_data()
 {
@@ -147,8 +159,8 @@ void tst_SdkHub::everyRequestIsAnsweredOnceOnItsCallback()
     QFETCH(Issue, issue);
     QFETCH(QByteArray, callback);
     QFETCH(bool, withRecords);
-    TestHub t;
-    QVERIFY(t.hub);
+    TestHub& t = *m_loggedOut;
+    const int before = t.sink.all().size();
     const int sids[] = {issue(t), issue(t), issue(t)};
     QVERIFY(sids[0] > 0);
     QVERIFY(sids[1] > sids[0]);
@@ -160,7 +172,7 @@ void tst_SdkHub::everyRequestIsAnsweredOnceOnItsCallback()
         QCOMPARE(c.hasRecords, withRecords);
         QVERIFY(c.thread != std::this_thread::get_id());
     }
-    QCOMPARE(t.sink.all().size(), 3);
+    QCOMPARE(t.sink.all().size(), before + 3);
 }
 
 void tst_SdkHub::login_data()
@@ -222,32 +234,34 @@ void tst_SdkHub::noCallbackAfterDestroy()
 // request and answers nothing more.
 void tst_SdkHub::destroyFromInsideCallback()
 {
-    RecordingSink sink;
+    // The callback is still finishing when the test learns its outcome, so
+    // what it touches lives until the process ends.
+    static struct {
+        RecordingSink sink;
+        std::mutex mutex;
+        std::condition_variable done;
+        bool returned = false;
+        int refused = 0;
+    } s;
     IBizOrsaClient* hub = CreateOrsa("embedded", 0, false);
     QVERIFY(hub);
-    sink.attach(hub);
-    std::mutex mutex;
-    std::condition_variable done;
-    bool returned = false;
-    int refused = 0;
-    sink.afterEach = [&](const Callback&) {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (returned)
+    s.sink.attach(hub);
+    s.sink.afterEach = [hub](const Callback&) {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.returned)
             return;
         DestroyOrsa(hub);
-        refused = hub->GetRoleInterface()->QueryRole("");
-        returned = true;
-        done.notify_all();
+        s.refused = hub->GetRoleInterface()->QueryRole("");
+        s.returned = true;
+        s.done.notify_all();
     };
     for (int i = 0; i < 20; ++i)
         QVERIFY(hub->GetRoleInterface()->QueryRole("") > 0);
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        QVERIFY(done.wait_for(lock, std::chrono::seconds(20), [&] { return returned; }));
-    }
-    QVERIFY(refused < 0);
+    std::unique_lock<std::mutex> lock(s.mutex);
+    QVERIFY(s.done.wait_for(lock, std::chrono::seconds(20), [] { return s.returned; }));
+    QVERIFY(s.refused < 0);
     // Queued requests are dropped: a 2nd callback would have to come from a freed hub.
-    QCOMPARE(sink.all().size(), 1);
+    QCOMPARE(s.sink.all().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SdkHub)
