@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace DATACore
@@ -30,7 +31,7 @@ inline QString pinyinSortKey(const QString& name)
 {
     QString initials;
     UserDataCache::instance()->GetFirstLetter(gb2312CompatibleBytes(name), initials);
-    return initials.toLower();
+    return std::move(initials).toLower();
 }
 
 // Sorts records by the pinyin initials of nameOf(record), with the order of an
@@ -56,21 +57,30 @@ template <typename T, typename NameOf> void sortByPinyinInitials(QList<T>& recor
     std::sort(distinct.begin(), distinct.end());
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
 
-    std::vector<int> rank(n);
+    std::vector<int> ranks(n);
     std::vector<int> order(n);
     for (int k = 0; k < n; ++k) {
-        rank[k] =
+        ranks[k] =
             int(std::lower_bound(distinct.begin(), distinct.end(), keys[k]) - distinct.begin());
         order[k] = k;
     }
 
+    // The entry held at i lives in locals during its pass. Whether an entry
+    // swaps is unpredictable, so the swap is written as selects, not a branch.
     for (int i = 0; i < n; ++i) {
+        int rank = ranks[i];
+        int index = order[i];
         for (int j = i + 1; j < n; ++j) {
-            if (rank[j] < rank[i]) {
-                std::swap(rank[i], rank[j]);
-                std::swap(order[i], order[j]);
-            }
+            const int rankJ = ranks[j];
+            const int indexJ = order[j];
+            const bool lower = rankJ < rank;
+            ranks[j] = lower ? rank : rankJ;
+            order[j] = lower ? index : indexJ;
+            rank = lower ? rankJ : rank;
+            index = lower ? indexJ : index;
         }
+        ranks[i] = rank;
+        order[i] = index;
     }
 
     QList<T> sorted;
