@@ -17,8 +17,8 @@ namespace DATACore
 {
 
 // The initials tables are indexed by GB2312 codes, and the local 8-bit
-// encoding is often UTF-8, so names are always converted with GB18030, whose
-// two-byte range is GB2312's.
+// encoding is often UTF-8, so names are always converted with GB18030, which
+// writes every GB2312 character with its GB2312 bytes.
 inline QByteArray gb2312CompatibleBytes(const QString& text)
 {
     static QTextCodec* const codec = QTextCodec::codecForName("GB18030");
@@ -34,7 +34,8 @@ inline QString pinyinSortKey(const QString& name)
     return std::move(initials).toLower();
 }
 
-// Sorts records by the pinyin initials of nameOf(record), with the order of an
+// Sorts records by the pinyin initials of their names (nameOf: a member
+// pointer such as &RegionInfo::name, or a callable), with the order of an
 // exchange sort (for each i, for each j > i: swap i and j when key j < key i).
 // Callers rely on that exchange order, equal keys included, which no standard
 // sort reproduces: equal keys never swap, yet they end up reordered.
