@@ -25,7 +25,8 @@ inline QString decodeUtf8(const char* text, int size)
 }
 
 // The text of a fixed-size field: up to its first NUL, never past its end.
-template <std::size_t N> QString fieldText(const char (&field)[N], TextDecoder decode)
+template <std::size_t N>
+QString fieldText(const char (&field)[N], TextDecoder decode)
 {
     const void* nul = std::memchr(field, '\0', N);
     const std::size_t size = nul ? static_cast<const char*>(nul) - field : N;

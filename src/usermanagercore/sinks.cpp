@@ -13,7 +13,8 @@ namespace
 
 using Event = IAccountCallBackEvent;
 
-template <typename Sink> Sink* sinkInstance()
+template <typename Sink>
+Sink* sinkInstance()
 {
     static Sink* const sink = new Sink;
     return sink;
@@ -41,7 +42,8 @@ int postPlain(QObject* target, int type, int sid, int result)
     return post(target, newEvent(type, sid, result));
 }
 
-template <typename Tab> auto localRecord(const Tab& r)
+template <typename Tab>
+auto localRecord(const Tab& r)
 {
     return fromSdk(r, decodeLocal8Bit);
 }

@@ -1,0 +1,28 @@
+// The service running inside the client process: frames pass in memory.
+#ifndef ORSA_SDK_EMBEDDEDTRANSPORT_H
+#define ORSA_SDK_EMBEDDEDTRANSPORT_H
+
+#include "Service.h"
+#include "Transport.h"
+
+namespace orsa
+{
+
+class EmbeddedTransport final : public Transport
+{
+public:
+    // Throws DbError when the database cannot be opened.
+    explicit EmbeddedTransport(const std::string& databasePath) : m_service(databasePath) {}
+    std::string exchange(const std::string& requestFrame) override
+    {
+        return m_service.handleFrame(m_session, requestFrame);
+    }
+
+private:
+    Service m_service;
+    Session m_session;
+};
+
+} // namespace orsa
+
+#endif // ORSA_SDK_EMBEDDEDTRANSPORT_H

@@ -1,0 +1,29 @@
+// Result codes carried by the callbacks of BizOrsaClientLib.
+//
+// 0 or more is success. Every failure has its own negative code. A request
+// refused at once (null argument, destroyed hub, no callback registered)
+// returns BIZORSA_REFUSED as its request number and gets no callback.
+#ifndef BIZORSARESULTCODES_H
+#define BIZORSARESULTCODES_H
+
+enum BizOrsaResult {
+    BIZORSA_OK = 0,
+    BIZORSA_REFUSED = -1,
+    // Any request but Login before a successful Login, and a failed Login
+    // (unknown name and wrong password are not told apart).
+    BIZORSA_E_NOT_LOGGED_IN = -2,
+    // The key of an edit or delete, or a record an add or edit refers to, does not exist.
+    BIZORSA_E_NOT_FOUND = -3,
+    // An account with that user name exists already.
+    BIZORSA_E_ALREADY_EXISTS = -4,
+    // A text does not fit its record field with its NUL, a number is out of
+    // range (device channel count 0 to 1024, ports 0 to 65535), a required
+    // text is empty, or the request frame is damaged.
+    BIZORSA_E_INVALID_ARGUMENT = -5,
+    // A role still named by an account, or a region that still has child regions.
+    BIZORSA_E_STILL_IN_USE = -6,
+    // The service failed (storage error); nothing of the request was applied.
+    BIZORSA_E_INTERNAL = -7,
+};
+
+#endif // BIZORSARESULTCODES_H

@@ -1,0 +1,77 @@
+// A role's video and alarm regions: the same rules on two tables.
+#include "ServiceHandlers_p.h"
+
+namespace orsa
+{
+namespace
+{
+
+struct GrantSql {
+    const char* insert;
+    const char* remove;
+    const char* select;
+};
+
+const GrantSql kVideo{
+    "INSERT OR IGNORE INTO video_grants VALUES(?1, ?2)",
+    "DELETE FROM video_grants WHERE role_guid = ?1 AND region_guid = ?2",
+    "SELECT role_guid, region_guid FROM video_grants WHERE ?1 = '' OR role_guid = ?1 "
+    "ORDER BY rowid"};
+const GrantSql kAlarm{
+    "INSERT OR IGNORE INTO alarm_grants VALUES(?1, ?2)",
+    "DELETE FROM alarm_grants WHERE role_guid = ?1 AND region_guid = ?2",
+    "SELECT role_guid, region_guid FROM alarm_grants WHERE ?1 = '' OR role_guid = ?1 "
+    "ORDER BY rowid"};
+
+// (roleGuid, regionGuid): granting again succeeds and changes nothing.
+template <class Rec> Reply addGrant(Call& call, const GrantSql& sql)
+{
+    Transaction t(call.db);
+    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", call.text(0)) ||
+        !exists(call.db, "SELECT 1 FROM regions WHERE guid = ?1", call.text(1)))
+        return failure(BIZORSA_E_NOT_FOUND);
+    run(call.db, sql.insert, call.text(0), call.text(1));
+    t.commit();
+    Rec grant{};
+    put(grant.roleGuid, call.text(0));
+    put(grant.regionGuid, call.text(1));
+    return single(grant);
+}
+
+template <class Rec> Reply queryGrants(Call& call, const GrantSql& sql)
+{
+    return fetch<Rec>(call, sql.select, [](Statement& s, Rec& r) {
+        put(r.roleGuid, s.text(0));
+        put(r.regionGuid, s.text(1));
+    });
+}
+
+} // namespace
+
+Reply handleAddVideoRegion(Call& call)
+{
+    return addGrant<tabVIDEOREGIONINFO>(call, kVideo);
+}
+Reply handleDeleteVideoRegion(Call& call)
+{
+    return changeOne(call.db, kVideo.remove, call.text(0), call.text(1));
+}
+Reply handleQueryVideoRegion(Call& call)
+{
+    return queryGrants<tabVIDEOREGIONINFO>(call, kVideo);
+}
+
+Reply handleAddAlarmRegion(Call& call)
+{
+    return addGrant<tabALARMREGIONINFO>(call, kAlarm);
+}
+Reply handleDeleteAlarmRegion(Call& call)
+{
+    return changeOne(call.db, kAlarm.remove, call.text(0), call.text(1));
+}
+Reply handleQueryAlarmRegion(Call& call)
+{
+    return queryGrants<tabALARMREGIONINFO>(call, kAlarm);
+}
+
+} // namespace orsa

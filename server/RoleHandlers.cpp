@@ -1,0 +1,93 @@
+// Roles and their permissions.
+#include "Secrets.h"
+#include "ServiceHandlers_p.h"
+
+namespace orsa
+{
+
+// (name, describe)
+Reply handleAddRole(Call& call)
+{
+    tabROLEINFO role{};
+    const std::string guid = newGuid();
+    Transaction t(call.db);
+    run(call.db, "INSERT INTO roles VALUES(?1, ?2, ?3)", guid, call.text(0), call.text(1));
+    t.commit();
+    put(role.guid, guid);
+    put(role.name, call.text(0));
+    put(role.describe, call.text(1));
+    return single(role);
+}
+
+// (guid, name, describe)
+Reply handleEditRole(Call& call)
+{
+    return changeOne(call.db, "UPDATE roles SET name = ?2, describe = ?3 WHERE guid = ?1",
+                     call.text(0), call.text(1), call.text(2));
+}
+
+// A role an account names stays; otherwise its permissions and grants go with it.
+Reply handleDeleteRole(Call& call)
+{
+    const std::string& guid = call.text(0);
+    Transaction t(call.db);
+    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", guid))
+        return failure(BIZORSA_E_NOT_FOUND);
+    if (exists(call.db, "SELECT 1 FROM accounts WHERE role_guid = ?1", guid))
+        return failure(BIZORSA_E_STILL_IN_USE);
+    run(call.db, "DELETE FROM role_permissions WHERE role_guid = ?1", guid);
+    run(call.db, "DELETE FROM video_grants WHERE role_guid = ?1", guid);
+    run(call.db, "DELETE FROM alarm_grants WHERE role_guid = ?1", guid);
+    run(call.db, "DELETE FROM roles WHERE guid = ?1", guid);
+    t.commit();
+    return {};
+}
+
+Reply handleQueryRole(Call& call)
+{
+    return fetch<tabROLEINFO>(
+        call, "SELECT guid, name, describe FROM roles WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
+        [](Statement& s, tabROLEINFO& r) {
+            put(r.guid, s.text(0));
+            put(r.name, s.text(1));
+            put(r.describe, s.text(2));
+        });
+}
+
+// (roleGuid, type, value): always a new permission, even for a type the role holds.
+Reply handleAddRolePermission(Call& call)
+{
+    const std::string guid = newGuid();
+    Transaction t(call.db);
+    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", call.text(0)))
+        return failure(BIZORSA_E_NOT_FOUND);
+    run(call.db, "INSERT INTO role_permissions VALUES(?1, ?2, ?3, ?4)", guid, call.text(0),
+        call.text(1), call.text(2));
+    t.commit();
+    tabROLEPERMISSIONINFO permission{};
+    put(permission.guid, guid);
+    put(permission.roleGuid, call.text(0));
+    put(permission.type, call.text(1));
+    put(permission.value, call.text(2));
+    return single(permission);
+}
+
+Reply handleDeleteRolePermission(Call& call)
+{
+    return changeOne(call.db, "DELETE FROM role_permissions WHERE guid = ?1", call.text(0));
+}
+
+Reply handleQueryRolePermission(Call& call)
+{
+    return fetch<tabROLEPERMISSIONINFO>(call,
+                                        "SELECT guid, role_guid, type, value FROM role_permissions "
+                                        "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid",
+                                        [](Statement& s, tabROLEPERMISSIONINFO& r) {
+                                            put(r.guid, s.text(0));
+                                            put(r.roleGuid, s.text(1));
+                                            put(r.type, s.text(2));
+                                            put(r.value, s.text(3));
+                                        });
+}
+
+} // namespace orsa

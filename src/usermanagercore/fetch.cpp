@@ -1,0 +1,197 @@
+// Fetches: each asks the server for one kind of list; the receiver installs
+// the answer in the cache while the request waits.
+#include "request_p.h"
+#include "userdatacache.h"
+
+#include "BizOrsaClientLib.h"
+
+#include <functional>
+
+namespace DATACore
+{
+namespace
+{
+
+UserDataCache* cache()
+{
+    return UserDataCache::instance();
+}
+
+// One fetch: ok tells whether an answer came; the list is collected from the
+// cache only when the answer reported success.
+template <typename Call, typename Collect>
+auto fetch(const LogSite& site, const char* logText, const QString& key, bool& ok, Call&& call,
+           Collect&& collect) -> decltype(collect())
+{
+    const Outcome outcome =
+        Request::send(site, ParamLog(logText, key), std::forward<Call>(call), Request::FetchSid);
+    ok = outcome.answered;
+    if (!outcome.result)
+        return {};
+    return collect();
+}
+
+// The channels of the cached list whose owner field matches key; every
+// channel for an empty key.
+template <typename Rec, typename Owner, typename Channel>
+QList<DeviceChancelInfo> channelsOf(const QList<Rec>& list, const QString& key, Owner owner,
+                                    Channel channel)
+{
+    QList<DeviceChancelInfo> result;
+    for (const Rec& rec : list) {
+        if (key.isEmpty() || owner(rec) == key)
+            result.append(channel(rec));
+    }
+    return result;
+}
+
+} // namespace
+
+QList<AccountInfo> UserManagerCore::getAccountFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get account param_user:", key, ok,
+        [&] { return sdkCall(m_account, &IBizOrsaAccount::QueryAccount, key); },
+        [] { return cache()->list_account_Info(); });
+}
+
+QList<RoleInfo> UserManagerCore::getRoleFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get role param_guid:", key, ok,
+        [&] { return sdkCall(m_role, &IBizOrsaRole::QueryRole, key); },
+        [] { return cache()->list_role_info(); });
+}
+
+QList<RolePermissionInfo> UserManagerCore::getRolePermissionFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get role permission param_permission_guid:", key, ok,
+        [&] {
+            return sdkCall(m_rolePermission, &IBizOrsaRolePermission::QueryRolePermission, key);
+        },
+        [] { return cache()->list_role_permission_info(); });
+}
+
+QList<RegionInfo> UserManagerCore::getRegionData(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get one Region param_guid:", key, ok,
+        [&] { return sdkCall(m_region, &IBizOrsaRegion::QueryRegion, key); },
+        [] { return cache()->list_region_info(); });
+}
+
+QList<RegionInfo> UserManagerCore::getOneRegionFromSDK(const QString& key, bool& ok)
+{
+    return getRegionData(key, ok);
+}
+
+QList<DeviceChancelInfo> UserManagerCore::getRegionChannelFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get one Region channel param_RegionGuid:", key, ok,
+        [&] { return sdkCall(m_region, &IBizOrsaRegion::QueryRegionChannel, key); },
+        [&] {
+            return channelsOf(
+                cache()->list_region_channel_info(), key,
+                [](const RegionChannelInfo& rc) { return rc.regionGuid; },
+                [](const RegionChannelInfo& rc) { return rc.channelInfo; });
+        });
+}
+
+QList<UDeviceInfo> UserManagerCore::getDeviceFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get device param_guid:", key, ok,
+        [&] { return sdkCall(m_device, &IBizOrsaDevice::QueryDevice, key); },
+        [] { return cache()->list_device_info(); });
+}
+
+QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfoFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get device channel param_dev_guid:", key, ok,
+        [&] { return sdkCall(m_device, &IBizOrsaDevice::QueryDeviceChannel, key); },
+        [&] {
+            return channelsOf(
+                cache()->list_device_channel_info(), key,
+                [](const DeviceChancelInfo& c) { return c.devGuid; },
+                [](const DeviceChancelInfo& c) { return c; });
+        });
+}
+
+QList<UViewInfo> UserManagerCore::getViewFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get view param_guid:", key, ok,
+        [&] { return sdkCall(m_view, &IBizOrsaView::QueryView, key); },
+        [] { return cache()->list_view_info(); });
+}
+
+QList<UViewInfo> UserManagerCore::getViewData(const QString& key)
+{
+    ParamLog("get view param_guid:", key).write(ORSA_HERE);
+    // A refused request has no answer to wait for.
+    if (sdkCall(m_view, &IBizOrsaView::QueryView, key) >= 0)
+        Request::wait();
+    return cache()->list_view_info();
+}
+
+QList<UViewChannelInfo> UserManagerCore::getViewChannelFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get view channel param_View_guid:", key, ok,
+        [&] { return sdkCall(m_view, &IBizOrsaView::QueryViewChannel, key); },
+        [] { return cache()->viewChannelInfo(); });
+}
+
+QList<UServerInfo> UserManagerCore::getServersFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get server param_guid:", key, ok,
+        [&] { return sdkCall(m_server, &IBizOrsaServer::QueryServer, key); },
+        [] { return cache()->list_server_info(); });
+}
+
+QList<RoleRegionInfo> UserManagerCore::getRegionVideoFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get Region Video param_role_guid:", key, ok,
+        [&] { return sdkCall(m_videoRegion, &IBizOrsaVideoRegion::QueryVideoRegion, key); },
+        [] { return cache()->list_role_region_info(); });
+}
+
+QList<RegionAlarmInfo> UserManagerCore::getAlarmRegionFromSDK(const QString& key, bool& ok)
+{
+    return fetch(
+        ORSA_HERE, "get Region Alarm param_role_guid:", key, ok,
+        [&] { return sdkCall(m_alarmRegion, &IBizOrsaAlarmRegion::QueryAlarmRegion, key); },
+        [] { return cache()->list_region_alarm_info(); });
+}
+
+bool UserManagerCore::getCacheFromSDK()
+{
+    const QString all;
+    const std::function<void(bool&)> fetches[] = {
+        [&](bool& ok) { getRegionVideoFromSDK(all, ok); },
+        [&](bool& ok) { getOneRegionFromSDK(all, ok); },
+        [&](bool& ok) { getRegionChannelFromSDK(all, ok); },
+        [&](bool& ok) { getDeviceFromSDK(all, ok); },
+        [&](bool& ok) { getDevChannelInfoFromSDK(all, ok); },
+        [&](bool& ok) { getViewFromSDK(all, ok); },
+        [&](bool& ok) { getViewChannelFromSDK(all, ok); },
+        [&](bool& ok) { getServersFromSDK(all, ok); },
+        [&](bool& ok) { getAlarmRegionFromSDK(all, ok); },
+    };
+    // Every fetch is made whatever the earlier ones gave.
+    bool allSucceeded = true;
+    for (const auto& fetchOne : fetches) {
+        bool ok = false;
+        fetchOne(ok);
+        const bool result = cache()->dataObj().property("result").toBool();
+        allSucceeded = allSucceeded && ok && result;
+    }
+    return allSucceeded;
+}
+
+} // namespace DATACore

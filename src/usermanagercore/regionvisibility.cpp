@@ -1,0 +1,47 @@
+// The regions the logged-in user's role may watch.
+#include "pinyinsort_p.h"
+#include "usermanagercore.h"
+
+#include <algorithm>
+
+namespace DATACore
+{
+
+QList<RegionInfo> UserManagerCore::GetOneRegion(const QString& guid)
+{
+    if (!isLoggedIn())
+        return getOneRegionByCache(guid);
+
+    QList<RegionInfo> visible;
+    for (const RoleRegionInfo& grant : getRegionVideo(userRole().guid)) {
+        if (guid.isEmpty())
+            visible += getOneRegionByCache(grant.regionGuid);
+        else if (grant.regionGuid == guid)
+            visible += getOneRegionByCache(guid);
+    }
+    sortByPinyinInitials(visible, &RegionInfo::name);
+    return visible;
+}
+
+bool UserManagerCore::groupNameExists(const QString& name)
+{
+    const QList<RegionInfo> visible = GetOneRegion(QString());
+    return std::any_of(visible.cbegin(), visible.cend(),
+                       [&](const RegionInfo& region) { return region.name == name; });
+}
+
+bool UserManagerCore::isExistByAreaName(const QString& name)
+{
+    return groupNameExists(name);
+}
+
+QString UserManagerCore::getAreaUidByName(const QString& name)
+{
+    for (const RegionInfo& region : GetOneRegion(QString())) {
+        if (region.name == name)
+            return region.guid;
+    }
+    return QString();
+}
+
+} // namespace DATACore

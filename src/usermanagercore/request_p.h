@@ -1,0 +1,171 @@
+// The road of one synchronous request, written once for every operation.
+#ifndef REQUEST_P_H
+#define REQUEST_P_H
+
+#include "orsalog_p.h"
+#include "recordkeys_p.h"
+#include "userdatacache.h"
+#include "usermanagercore.h"
+
+#include <QtCore/QByteArray>
+#include <QtCore/QString>
+#include <QtCore/QVariant>
+#include <QtCore/QVector>
+
+#include <initializer_list>
+#include <utility>
+
+namespace DATACore
+{
+
+// Where a log line comes from: the operation's own file, line and function.
+struct LogSite {
+    const char* file;
+    int line;
+    const char* function;
+};
+#define ORSA_HERE (::DATACore::LogSite{__FILE__, __LINE__, Q_FUNC_INFO})
+
+// A debug line through the library's category, with site as its context.
+#define ORSA_SITE_DEBUG(site)                                                                      \
+    for (bool orsaOnce = lcOrsa().isDebugEnabled(); orsaOnce; orsaOnce = false)                    \
+    QMessageLogger((site).file, (site).line, (site).function, lcOrsa().categoryName()).debug()
+
+// Credentials never reach a log; their label is kept and the value masked.
+inline const QString& passwordMask()
+{
+    static const QString mask = QStringLiteral("******");
+    return mask;
+}
+
+// The parameter line of a request: a leading text naming the operation
+// followed by the first value, then a label before each further value.
+// Texts are quoted by the debug stream, numbers are not.
+class ParamLog
+{
+public:
+    explicit ParamLog(const char* lead) : m_items{{lead, QVariant()}} {}
+    template <typename T>
+    ParamLog(const char* lead, const T& value)
+    {
+        arg(lead, value);
+    }
+    template <typename T>
+    ParamLog& arg(const char* label, const T& value)
+    {
+        m_items.append({label, QVariant::fromValue(value)});
+        return *this;
+    }
+    ParamLog& secret(const char* label, const QString&)
+    {
+        m_items.append({label, passwordMask()});
+        return *this;
+    }
+    // A value without a label of its own.
+    template <typename T>
+    ParamLog& value(const T& value)
+    {
+        m_items.append({nullptr, QVariant::fromValue(value)});
+        return *this;
+    }
+    void write(const LogSite& site) const;
+
+private:
+    struct Item {
+        const char* label;
+        QVariant value;
+    };
+    QVector<Item> m_items;
+};
+
+// Arguments as the SDK takes them: texts as local 8-bit bytes that live until
+// the end of the full expression of the call, numbers as they are.
+struct Local8Bit {
+    explicit Local8Bit(const QString& text) : bytes(text.toLocal8Bit()) {}
+    operator const char*() const { return bytes.constData(); }
+    QByteArray bytes;
+};
+inline Local8Bit sdkArg(const QString& text)
+{
+    return Local8Bit(text);
+}
+inline int sdkArg(int number)
+{
+    return number;
+}
+
+// Calls an SDK operation with converted arguments. A sub-interface that was
+// never obtained refuses the request instead of crashing.
+template <typename Iface, typename... Params, typename... Args>
+int sdkCall(Iface* iface, int (Iface::*op)(Params...), const Args&... args)
+{
+    if (!iface)
+        return -1;
+    return (iface->*op)(sdkArg(args)...);
+}
+
+// How a request ended.
+struct Outcome {
+    bool accepted = false; // the SDK took the request
+    bool answered = false; // an answer, not the time-out, ended the wait
+    bool result = false;   // the answer reported success
+};
+
+class Request
+{
+public:
+    enum SidLabel { ManagementSid, FetchSid };
+
+    // Log the parameters, make the call, log its request number; unless
+    // refused, wait for the answer or the time-out and read the outcome.
+    template <typename Call>
+    static Outcome send(const LogSite& site, const ParamLog& log, Call&& call,
+                        SidLabel label = ManagementSid)
+    {
+        log.write(site);
+        const int sid = call();
+        writeSid(site, label, sid);
+        if (sid < 0)
+            return {};
+        return wait();
+    }
+
+    // The usual form: true when the server confirmed the request.
+    template <typename Call>
+    static bool run(const LogSite& site, const ParamLog& log, Call&& call)
+    {
+        return send(site, log, std::forward<Call>(call)).result;
+    }
+
+    // The same road for an operation that wrote its parameter line earlier.
+    template <typename Call>
+    static bool run(const LogSite& site, Call&& call)
+    {
+        const int sid = call();
+        writeSid(site, ManagementSid, sid);
+        return sid >= 0 && wait().result;
+    }
+
+    // Waits for the answer of a request already made.
+    static Outcome wait();
+
+    static void writeSid(const LogSite& site, SidLabel label, int sid);
+    // The guid the answer to an add published.
+    static QString resultGuid();
+};
+
+// Mirrors a change the server confirmed into the cache (CacheAdd, CacheEdit
+// or CacheDelete).
+template <typename Rec>
+void updateCache(Rec record, int op)
+{
+    UserDataCache::instance()->updateInfoNode(record, op);
+}
+
+// Parks an operation's arguments on the result object, in the given order,
+// for applications that read them during the wait.
+void setResultProperties(std::initializer_list<std::pair<const char*, QVariant>> properties);
+
+} // namespace DATACore
+
+#endif // REQUEST_P_H

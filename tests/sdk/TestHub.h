@@ -1,0 +1,78 @@
+// A hub with a recording sink, and short-hands that make an object and wait
+// for its answer. Destroys the hub before the sink goes.
+#ifndef TESTHUB_H
+#define TESTHUB_H
+
+#include "BizOrsaResultCodes.h"
+#include "RecordingSink.h"
+
+#include <QByteArray>
+
+template <std::size_t N> QByteArray text(const char (&field)[N])
+{
+    return QByteArray(field, int(qstrnlen(field, N)));
+}
+
+class TestHub
+{
+public:
+    explicit TestHub(const QByteArray& address = "embedded")
+        : hub(CreateOrsa(address.constData(), 0, false))
+    {
+        if (hub)
+            sink.attach(hub);
+    }
+    ~TestHub()
+    {
+        if (hub)
+            DestroyOrsa(hub);
+    }
+    TestHub(const TestHub&) = delete;
+    TestHub& operator=(const TestHub&) = delete;
+
+    Callback wait(int sid) { return sink.await(sid); }
+    int result(int sid) { return sid < 0 ? sid : wait(sid).result; }
+
+    IBizOrsaAccount* account() { return hub->GetAccountInterface(); }
+    IBizOrsaDevice* device() { return hub->GetDeviceInterface(); }
+    IBizOrsaView* view() { return hub->GetViewInterface(); }
+    IBizOrsaRegion* region() { return hub->GetRegionInterface(); }
+    IBizOrsaRole* role() { return hub->GetRoleInterface(); }
+    IBizOrsaVideoRegion* video() { return hub->GetVideoRegionInterface(); }
+    IBizOrsaAlarmRegion* alarm() { return hub->GetAlarmRegionInterface(); }
+    IBizOrsaRolePermission* permission() { return hub->GetRolePermissionInterface(); }
+    IBizOrsaServer* server() { return hub->GetServerInterface(); }
+
+    bool login() { return result(account()->Login("admin", "admin")) == BIZORSA_OK; }
+
+    // Each returns the new object's guid, empty when the add failed.
+    QByteArray addRole(const char* name)
+    {
+        return text(wait(role()->AddRole(name, "")).record<tabROLEINFO>().guid);
+    }
+    QByteArray addRegion(const char* name, const char* parent = "")
+    {
+        return text(wait(region()->AddRegion(name, parent, 1, "")).record<tabREGIONINFO>().guid);
+    }
+    QByteArray addDevice(const char* name, int channels)
+    {
+        const int sid = device()->AddDevice(name, "", "", "", "", 8000, channels, 0, 0);
+        return text(wait(sid).record<tabDEVICEINFO>().guid);
+    }
+    QByteArray addView(const char* name)
+    {
+        return text(wait(view()->AddView(name, 4)).record<tabVIEWINFO>().guid);
+    }
+    // The guid of a device's channel number n (1-based).
+    QByteArray channel(const QByteArray& deviceGuid, int n)
+    {
+        const Callback c = wait(device()->QueryDeviceChannel(deviceGuid.constData()));
+        return text(c.record<tabCHANNELINFO>(n - 1).channelGuid);
+    }
+    int count(int sid) { return wait(sid).count; }
+
+    RecordingSink sink;
+    IBizOrsaClient* hub;
+};
+
+#endif // TESTHUB_H
