@@ -9,8 +9,7 @@
 #include <QtCore/QObject>
 #include <QtCore/QString>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // Receives the callback events that the SDK sinks post, on the thread that
 // made the first instance() call (the application's main thread). Each

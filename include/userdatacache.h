@@ -9,8 +9,7 @@
 #include <QtCore/QList>
 #include <QtCore/QObject>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // One list per kind of record, in the order records arrived (nothing sorts
 // them), plus the result object through which an answer reaches the waiting

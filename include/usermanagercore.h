@@ -21,8 +21,7 @@ class IBizOrsaRolePermission;
 class IBizOrsaVideoRegion;
 class IBizOrsaAlarmRegion;
 
-namespace DATACore
-{
+namespace DATACore {
 
 class IAccountEvent;
 class IDeviceEvent;

@@ -14,8 +14,7 @@ using DATACore::UserManagerCore;
 using Query = std::function<QString(const QString&)>;
 Q_DECLARE_METATYPE(Query)
 
-namespace
-{
+namespace {
 
 UserManagerCore* core()
 {
@@ -71,7 +70,8 @@ QString tag(const UServerInfo& r)
     return r.name;
 }
 
-template <typename T> QString tags(const QList<T>& records)
+template <typename T>
+QString tags(const QList<T>& records)
 {
     QStringList out;
     for (const T& r : records)
@@ -118,12 +118,14 @@ QString full(const AllPlayViewInfo& r)
         .arg(full(r.devInfo));
 }
 
-template <typename T> Query listQuery(QList<T> (UserManagerCore::*query)(const QString&))
+template <typename T>
+Query listQuery(QList<T> (UserManagerCore::*query)(const QString&))
 {
     return [query](const QString& arg) { return tags((core()->*query)(arg)); };
 }
 
-template <typename T> Query recordQuery(T (UserManagerCore::*query)(const QString&))
+template <typename T>
+Query recordQuery(T (UserManagerCore::*query)(const QString&))
 {
     return [query](const QString& arg) { return full((core()->*query)(arg)); };
 }

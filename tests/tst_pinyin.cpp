@@ -7,8 +7,7 @@
 
 using DATACore::UserDataCache;
 
-namespace
-{
+namespace {
 
 QString initials(const QByteArray& bytes)
 {

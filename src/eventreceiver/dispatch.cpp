@@ -4,10 +4,8 @@
 
 #include <iterator>
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 template <auto List, auto Setter>
 void install(UserDataCache* cache, const IAccountCallBackEvent& ev)

@@ -5,8 +5,7 @@
 #include "callbackevent_p.h"
 #include "eventreceiver.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 class UserDataCache;
 

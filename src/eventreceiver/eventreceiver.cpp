@@ -8,11 +8,9 @@
 #include <QtCore/QTimerEvent>
 #include <QtCore/QVariant>
 
-namespace DATACore
-{
+namespace DATACore {
 
-namespace
-{
+namespace {
 constexpr int kTimeOutMs = 15000;
 }
 

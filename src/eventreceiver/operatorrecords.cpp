@@ -3,10 +3,8 @@
 #include "callbackevent_p.h"
 #include "eventreceiver.h"
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 QDateTime resetTime()
 {
@@ -41,7 +39,8 @@ ViewInfoOPeratorRecord resetViewRecord()
     return rec;
 }
 
-template <typename Rec> void addRecord(QList<Rec>& list, const Rec& rec)
+template <typename Rec>
+void addRecord(QList<Rec>& list, const Rec& rec)
 {
     for (Rec& stored : list) {
         if (stored.operatorType == rec.operatorType && stored.sid == rec.sid) {

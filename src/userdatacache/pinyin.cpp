@@ -5,10 +5,8 @@
 
 #include <iterator>
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 // First-level characters (zones 16 to 55) are ordered by reading, so a
 // character's initial is the letter of the last bound at or below its code.

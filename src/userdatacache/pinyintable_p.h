@@ -4,10 +4,8 @@
 #ifndef PINYINTABLE_P_H
 #define PINYINTABLE_P_H
 
-namespace DATACore
-{
-namespace Pinyin
-{
+namespace DATACore {
+namespace Pinyin {
 
 constexpr int level2FirstByte = 0xD8;
 constexpr int positionsPerZone = 94;

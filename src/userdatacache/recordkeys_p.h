@@ -6,8 +6,7 @@
 
 #include <QtCore/QList>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // Operation codes of UserDataCache::updateInfoNode.
 enum CacheOp : int { CacheAdd = 1, CacheDelete = 2, CacheEdit = 3 };
@@ -68,7 +67,8 @@ inline bool sameKey(const UserViewInfo& a, const UserViewInfo& b)
 
 // Add and edit overwrite the first record with the same key in place, or
 // append; delete removes the first record with the same key only.
-template <typename T> void applyCacheOp(QList<T>& list, const T& record, int op)
+template <typename T>
+void applyCacheOp(QList<T>& list, const T& record, int op)
 {
     if (op != CacheAdd && op != CacheEdit && op != CacheDelete)
         return;

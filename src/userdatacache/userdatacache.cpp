@@ -2,8 +2,7 @@
 
 #include "recordkeys_p.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 UserDataCache* UserDataCache::_static_UserDataCache_ptr = nullptr;
 

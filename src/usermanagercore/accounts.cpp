@@ -3,10 +3,8 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 ParamLog accountLog(const char* lead, const QString& user, const QString& phone,
                     const QString& mail, const QString& password, const QString& roleGuid)

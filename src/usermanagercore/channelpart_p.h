@@ -3,8 +3,7 @@
 
 #include "usermanagercore.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 // The channel part stored with a view placement or a region filing: the
 // cached device channel; when the cache lacks it, a record that still carries

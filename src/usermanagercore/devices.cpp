@@ -4,10 +4,8 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 QVariant resultProperty(const char* name)
 {

@@ -7,10 +7,8 @@
 
 #include <functional>
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 UserDataCache* cache()
 {

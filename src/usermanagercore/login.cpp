@@ -4,8 +4,7 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 bool UserManagerCore::AccountLogin(const QString& userName, const QString& password)
 {

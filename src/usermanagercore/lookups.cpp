@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <functional>
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 UserDataCache* cache()
 {

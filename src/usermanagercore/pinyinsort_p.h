@@ -13,8 +13,7 @@
 #include <utility>
 #include <vector>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // The initials tables are indexed by GB2312 codes, and the local 8-bit
 // encoding is often UTF-8, so names are always converted with GB18030, which
@@ -43,7 +42,8 @@ inline QString pinyinSortKey(const QString& name)
 // Each key is computed once and replaced by its rank among the distinct keys,
 // so the quadratic pass compares integers and moves indices; the records are
 // copied once at the end.
-template <typename T, typename NameOf> void sortByPinyinInitials(QList<T>& records, NameOf nameOf)
+template <typename T, typename NameOf>
+void sortByPinyinInitials(QList<T>& records, NameOf nameOf)
 {
     const int n = records.size();
     if (n < 2)

@@ -1,7 +1,6 @@
 #include "recordconversion_p.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 AccountInfo fromSdk(const tabACCOUNT& r, TextDecoder d)
 {

@@ -9,8 +9,7 @@
 
 #include <cstring>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // Decodes size bytes of 8-bit text: QString::fromLocal8Bit or QString::fromUtf8.
 using TextDecoder = QString (*)(const char*, int);

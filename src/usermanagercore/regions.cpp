@@ -4,10 +4,8 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 // The administrators' role, granted every region a logged-in user creates.
 const QString kAdministratorRole = QStringLiteral("88341189");
 } // namespace

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-namespace DATACore
-{
+namespace DATACore {
 
 QList<RegionInfo> UserManagerCore::GetOneRegion(const QString& guid)
 {

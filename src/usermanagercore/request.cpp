@@ -5,8 +5,7 @@
 
 #include <QtCore/QDebug>
 
-namespace DATACore
-{
+namespace DATACore {
 
 void ParamLog::write(const LogSite& site) const
 {

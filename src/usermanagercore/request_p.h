@@ -15,8 +15,7 @@
 #include <initializer_list>
 #include <utility>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // Where a log line comes from: the operation's own file, line and function.
 struct LogSite {

@@ -3,8 +3,23 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
+namespace DATACore {
+namespace {
+
+// A video or alarm grant: the same request shape for adding and removing.
+template <typename Grant, typename Iface>
+bool changeGrant(const LogSite& site, const char* logText, Iface* iface,
+                 int (Iface::*op)(const char*, const char*), const QString& roleGuid,
+                 const QString& regionGuid, int cacheOp)
 {
+    if (!Request::run(site, ParamLog(logText, roleGuid).arg(" param_region_guid:", regionGuid),
+                      [&] { return sdkCall(iface, op, roleGuid, regionGuid); }))
+        return false;
+    updateCache(Grant{roleGuid, regionGuid}, cacheOp);
+    return true;
+}
+
+} // namespace
 
 bool UserManagerCore::AddOneRole(const QString& name, const QString& description)
 {

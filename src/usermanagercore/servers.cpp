@@ -3,8 +3,7 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 bool UserManagerCore::AddServer(const QString& name, const QString& ip, const QString& user,
                                 const QString& password, const int& port, const int& type)

@@ -6,10 +6,8 @@
 
 #include <QtCore/QCoreApplication>
 
-namespace DATACore
-{
-namespace
-{
+namespace DATACore {
+namespace {
 
 using Event = IAccountCallBackEvent;
 

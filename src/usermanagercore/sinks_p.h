@@ -10,8 +10,7 @@
 
 #include <atomic>
 
-namespace DATACore
-{
+namespace DATACore {
 
 // The object a sink posts to. It is replaced at every export while SDK
 // threads may be delivering, hence atomic.

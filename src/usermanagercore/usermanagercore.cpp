@@ -8,8 +8,7 @@
 #include <QtCore/QEventLoop>
 #include <QtCore/QVariant>
 
-namespace DATACore
-{
+namespace DATACore {
 
 UserManagerCore* UserManagerCore::instance()
 {

@@ -4,8 +4,7 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace DATACore
-{
+namespace DATACore {
 
 bool UserManagerCore::AddView(const QString& name, int divide)
 {

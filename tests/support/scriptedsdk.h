@@ -23,7 +23,7 @@ struct Reply {
     enum Mode { Answer, Refuse, Silent };
     Mode mode = Answer;
     int result = 0;
-    int sid = -2; // the request number to return; -2: the next one
+    int sid = -2;       // the request number to return; -2: the next one
     QByteArray records; // raw SDK records
     int count = 0;
     bool fromThread = true; // answer on a thread of the SDK's own
@@ -138,10 +138,10 @@ public:
     int SetServerEvent(IBizOrsaServerEvent* sink) override;
 
     // ---- Requests -------------------------------------------------------------
-    int AddAccount(const char* userName, const char* phone, const char* mail,
-                   const char* password, const char* roleGuid) override;
-    int EditAccount(const char* userName, const char* phone, const char* mail,
-                    const char* password, const char* roleGuid) override;
+    int AddAccount(const char* userName, const char* phone, const char* mail, const char* password,
+                   const char* roleGuid) override;
+    int EditAccount(const char* userName, const char* phone, const char* mail, const char* password,
+                    const char* roleGuid) override;
     int DeleteAccount(const char* userName) override;
     int QueryAccount(const char* userName) override;
     int Login(const char* userName, const char* password) override;
