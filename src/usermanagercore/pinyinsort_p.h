@@ -67,18 +67,21 @@ void sortByPinyinInitials(QList<T>& records, NameOf nameOf)
     }
 
     // The entry held at i lives in locals during its pass. Whether an entry
-    // swaps is unpredictable, so the swap is written as selects, not a branch.
+    // swaps is unpredictable, and compilers turn a conditional swap back into
+    // a branch, so the swap is done with masks: all ones when j's rank is lower.
     for (int i = 0; i < n; ++i) {
         int rank = ranks[i];
         int index = order[i];
         for (int j = i + 1; j < n; ++j) {
             const int rankJ = ranks[j];
             const int indexJ = order[j];
-            const bool lower = rankJ < rank;
-            ranks[j] = lower ? rank : rankJ;
-            order[j] = lower ? index : indexJ;
-            rank = lower ? rankJ : rank;
-            index = lower ? indexJ : index;
+            const int swapMask = -int(rankJ < rank);
+            const int rankFlip = (rankJ ^ rank) & swapMask;
+            const int indexFlip = (indexJ ^ index) & swapMask;
+            ranks[j] = rankJ ^ rankFlip;
+            order[j] = indexJ ^ indexFlip;
+            rank ^= rankFlip;
+            index ^= indexFlip;
         }
         ranks[i] = rank;
         order[i] = index;
