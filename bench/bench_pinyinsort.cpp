@@ -90,15 +90,27 @@ int main(int argc, char** argv)
         rankedNs = std::min(rankedNs, timer.nsecsElapsed());
     }
 
-    // The same sort reached through the facade: every region cached under one guid.
-    QList<RegionInfo> sameGuid = regions;
-    for (RegionInfo& region : sameGuid)
-        region.guid = QStringLiteral("one");
-    UserDataCache::instance()->setList_region_info(sameGuid);
-    timer.restart();
-    const QList<RegionInfo> viaFacade =
-        UserManagerCore::instance()->getOneRegionByCache(QStringLiteral("one"));
-    const qint64 facadeNs = timer.nsecsElapsed();
+    // The same sort reached the way the application does: GetOneRegion("")
+    // for a logged-in role granted every region, through the embedded service.
+    UserManagerCore* core = UserManagerCore::instance();
+    EventReceiver* receiver = EventReceiver::instance();
+    if (!core->ExportInterFace(receiver, QStringLiteral("embedded"), 0, false) ||
+        !core->AccountLogin(QStringLiteral("admin"), QStringLiteral("admin"))) {
+        std::fprintf(stderr, "cannot log in to the embedded service\n");
+        return 1;
+    }
+    QList<RoleRegionInfo> grants;
+    for (const RegionInfo& region : regions)
+        grants.append({core->userRole().guid, region.guid});
+    UserDataCache::instance()->setList_region_info(regions);
+    UserDataCache::instance()->setList_role_region_info(grants);
+    QList<RegionInfo> viaFacade;
+    qint64 facadeNs = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < rankedRuns; ++run) {
+        timer.restart();
+        viaFacade = core->GetOneRegion(QString());
+        facadeNs = std::min(facadeNs, timer.nsecsElapsed());
+    }
 
     // Records are told apart by describe, since names and guids may repeat.
     const auto sameOrder = [&naive](const QList<RegionInfo>& other) {
@@ -117,7 +129,9 @@ int main(int argc, char** argv)
     std::printf("naive exchange sort (best of %d): %.1f ms\n", naiveRuns, milliseconds(naiveNs));
     std::printf("ranked exchange sort (best of %d): %.3f ms\n", rankedRuns, milliseconds(rankedNs));
     std::printf("ratio naive/ranked:              %.0f\n", double(naiveNs) / rankedNs);
-    std::printf("getOneRegionByCache, one run:    %.3f ms\n", milliseconds(facadeNs));
+    std::printf("GetOneRegion(\"\") logged in (best of %d): %.3f ms\n", rankedRuns,
+                milliseconds(facadeNs));
+    std::printf("ratio naive/GetOneRegion:        %.0f\n", double(naiveNs) / facadeNs);
     std::printf("same order, records:             %s\n", identical ? "yes" : "NO");
     std::printf("same order, via the facade:      %s\n", identicalViaFacade ? "yes" : "NO");
     return identical && identicalViaFacade ? 0 : 1;

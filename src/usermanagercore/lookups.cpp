@@ -4,6 +4,7 @@
 
 #include "orsalog_p.h"
 #include "pinyinsort_p.h"
+#include "regionindex_p.h"
 #include "userdatacache.h"
 
 #include <algorithm>
@@ -96,11 +97,7 @@ QList<RegionAlarmInfo> UserManagerCore::getAlarmRegion(const QString& roleGuid)
 // The whole list comes back in cache order; only a real selection is sorted.
 QList<RegionInfo> UserManagerCore::getOneRegionByCache(const QString& guid)
 {
-    if (guid.isEmpty())
-        return cache()->list_region_info();
-    QList<RegionInfo> regions = selectWhere(cache()->list_region_info(), &RegionInfo::guid, guid);
-    sortByPinyinInitials(regions, &RegionInfo::name);
-    return regions;
+    return RegionIndex(cache()->list_region_info()).withGuid(guid);
 }
 
 QList<DeviceChancelInfo> UserManagerCore::GetRegionChannel(const QString& regionGuid)

@@ -1,5 +1,7 @@
 // The regions the logged-in user's role may watch.
 #include "pinyinsort_p.h"
+#include "regionindex_p.h"
+#include "userdatacache.h"
 #include "usermanagercore.h"
 
 #include <algorithm>
@@ -11,12 +13,14 @@ QList<RegionInfo> UserManagerCore::GetOneRegion(const QString& guid)
     if (!isLoggedIn())
         return getOneRegionByCache(guid);
 
+    // A role may be granted thousands of regions: index them once.
+    const RegionIndex regions(UserDataCache::instance()->list_region_info());
     QList<RegionInfo> visible;
     for (const RoleRegionInfo& grant : getRegionVideo(userRole().guid)) {
         if (guid.isEmpty())
-            visible += getOneRegionByCache(grant.regionGuid);
+            visible += regions.withGuid(grant.regionGuid);
         else if (grant.regionGuid == guid)
-            visible += getOneRegionByCache(guid);
+            visible += regions.withGuid(guid);
     }
     sortByPinyinInitials(visible, &RegionInfo::name);
     return visible;
