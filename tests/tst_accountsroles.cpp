@@ -144,12 +144,7 @@ void tst_AccountsRoles::singleRequests()
 
 void tst_AccountsRoles::addRolePermissionReplacesType_data()
 {
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<Scripts>("scripts");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QStringList>("permissions");
-
+    addCompoundColumns(); // arg: the permission type
     const Reply newGuid = added<tabROLEPERMISSIONINFO>("p9");
     const QStringList replaced = {"DeleteRolePermission(p1)", "DeleteRolePermission(p4)",
                                   "AddRolePermission(r1|video|yes)"};
@@ -181,19 +176,12 @@ void tst_AccountsRoles::addRolePermissionReplacesType_data()
 
 void tst_AccountsRoles::addRolePermissionReplacesType()
 {
-    QFETCH(QString, type);
-    QFETCH(Scripts, scripts);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, sent);
-    QFETCH(QStringList, permissions);
     cache()->setList_role_permission_info({{"p1", "r1", "video", "true"},
                                            {"p2", "r2", "video", "true"},
                                            {"p3", "r1", "audio", "x"},
                                            {"p4", "r1", "video", "false"}});
-    scriptAll(scripts);
-    QCOMPARE(core()->addRolePermission("r1", type, "yes"), ok);
-    QCOMPARE(requestTexts(), sent);
-    QCOMPARE(texts(cache()->list_role_permission_info()), permissions);
+    checkCompound([](const QString& type) { return core()->addRolePermission("r1", type, "yes"); },
+                  [] { return texts(cache()->list_role_permission_info()); });
 }
 
 QTEST_GUILESS_MAIN(tst_AccountsRoles)

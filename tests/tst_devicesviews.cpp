@@ -349,12 +349,7 @@ void tst_DevicesViews::saveViewChannel()
 
 void tst_DevicesViews::deleteChannelFromEveryView_data()
 {
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<Scripts>("scripts");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QStringList>("left");
-
+    addCompoundColumns();
     const QStringList three = {"DeleteViewChannel(v1|c1)", "DeleteViewChannel(v2|c1)",
                                "DeleteViewChannel(v3|c1)"};
     const QStringList all = {"v1|c1|Cam 1|d1|1|1", "v2|c1|Cam 1|d1|1|2", "v3|c1|Cam 1|d1|1|3",
@@ -370,51 +365,39 @@ void tst_DevicesViews::deleteChannelFromEveryView_data()
 
 void tst_DevicesViews::deleteChannelFromEveryView()
 {
-    QFETCH(QString, channel);
-    QFETCH(Scripts, scripts);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, sent);
-    QFETCH(QStringList, left);
     const DeviceChancelInfo c1{"c1", "Cam 1", "d1", 1};
     cache()->setViewChannelInfo(
         {{"v1", c1, 1}, {"v2", c1, 2}, {"v3", c1, 3}, {"v1", {"c2", "Cam 2", "d1", 2}, 4}});
-    scriptAll(scripts);
-    QCOMPARE(core()->deleteViewChannel(channel), ok);
-    QCOMPARE(requestTexts(), sent);
-    QCOMPARE(texts(cache()->viewChannelInfo()), left);
+    checkCompound([](const QString& channel) { return core()->deleteViewChannel(channel); },
+                  [] { return texts(cache()->viewChannelInfo()); });
 }
 
 void tst_DevicesViews::deleteViewAllChannel_data()
 {
-    QTest::addColumn<QString>("view");
-    QTest::addColumn<Scripts>("scripts");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QStringList>("left");
-
+    addCompoundColumns(); // ok: it returns nothing, the row expects true
     const QString other = "v2|c1|Cam 1|d1|1|1";
     const QStringList both = {"DeleteViewChannel(v1|c1)", "DeleteViewChannel(v1|c2)"};
-    QTest::addRow("every placement of the view") << "v1" << Scripts() << both << QStringList{other};
+    QTest::addRow("every placement of the view")
+        << "v1" << Scripts() << true << both << QStringList{other};
     QTest::addRow("a failure does not stop the rest")
-        << "v1" << Scripts{{"DeleteViewChannel", Reply::code(-1)}} << both
+        << "v1" << Scripts{{"DeleteViewChannel", Reply::code(-1)}} << true << both
         << QStringList{"v1|c1|Cam 1|d1|1|1", other};
     QTest::addRow("no view guid: nothing sent")
-        << QString() << Scripts() << QStringList()
+        << QString() << Scripts() << true << QStringList()
         << QStringList{"v1|c1|Cam 1|d1|1|1", "v1|c2|Cam 2|d1|2|2", other};
 }
 
 void tst_DevicesViews::deleteViewAllChannel()
 {
-    QFETCH(QString, view);
-    QFETCH(Scripts, scripts);
-    QFETCH(QStringList, sent);
-    QFETCH(QStringList, left);
     const DeviceChancelInfo c1{"c1", "Cam 1", "d1", 1};
     cache()->setViewChannelInfo(
         {{"v1", c1, 1}, {"v1", {"c2", "Cam 2", "d1", 2}, 2}, {"v2", c1, 1}});
-    scriptAll(scripts);
-    core()->deleteViewAllChannel(view);
-    QCOMPARE(requestTexts(), sent);
-    QCOMPARE(texts(cache()->viewChannelInfo()), left);
+    checkCompound(
+        [](const QString& view) {
+            core()->deleteViewAllChannel(view);
+            return true;
+        },
+        [] { return texts(cache()->viewChannelInfo()); });
 }
 
 void tst_DevicesViews::viewNameExists()

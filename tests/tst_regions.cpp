@@ -236,12 +236,7 @@ void tst_Regions::editRegionKeepsParentAndLevel()
 
 void tst_Regions::deleteChannelFromEveryRegion_data()
 {
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<Scripts>("scripts");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("sent");
-    QTest::addColumn<QStringList>("left");
-
+    addCompoundColumns();
     const QStringList three = {"DeleteRegionChannel(g1|c1)", "DeleteRegionChannel(g2|c1)",
                                "DeleteRegionChannel(g3|c1)"};
     QTest::addRow("filed in three regions")
@@ -266,18 +261,11 @@ void tst_Regions::deleteChannelFromEveryRegion_data()
 
 void tst_Regions::deleteChannelFromEveryRegion()
 {
-    QFETCH(QString, channel);
-    QFETCH(Scripts, scripts);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, sent);
-    QFETCH(QStringList, left);
     const DeviceChancelInfo c1{"c1", "Cam 1", "d1", 1};
     cache()->setList_region_channel_info(
         {{"g1", c1}, {"g2", c1}, {"g3", c1}, {"g1", {"c2", "Cam 2", "d1", 2}}});
-    scriptAll(scripts);
-    QCOMPARE(core()->deleteRegionChannel(channel), ok);
-    QCOMPARE(requestTexts(), sent);
-    QCOMPARE(texts(cache()->list_region_channel_info()), left);
+    checkCompound([](const QString& channel) { return core()->deleteRegionChannel(channel); },
+                  [] { return texts(cache()->list_region_channel_info()); });
 }
 
 QTEST_GUILESS_MAIN(tst_Regions)

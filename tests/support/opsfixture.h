@@ -379,6 +379,32 @@ inline void checkOutcome()
     QCOMPARE(signalLog.lines, signalsAfter);
 }
 
+// A compound operation on one text argument: what it sends, what it returns
+// and what it leaves in one cached list, given the scripted answers.
+inline void addCompoundColumns()
+{
+    QTest::addColumn<QString>("arg");
+    QTest::addColumn<Scripts>("scripts");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("sent");
+    QTest::addColumn<QStringList>("left");
+}
+
+// Runs the row of addCompoundColumns: run(arg) gives the result, observe() the list.
+inline void checkCompound(const std::function<bool(const QString&)>& run,
+                          const std::function<QStringList()>& observe)
+{
+    QFETCH(QString, arg);
+    QFETCH(Scripts, scripts);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, sent);
+    QFETCH(QStringList, left);
+    scriptAll(scripts);
+    QCOMPARE(run(arg), ok);
+    QCOMPARE(requestTexts(), sent);
+    QCOMPARE(observe(), left);
+}
+
 } // namespace ops
 
 Q_DECLARE_METATYPE(Reply)
