@@ -1,5 +1,5 @@
-// Servers against the scripted SDK, and the log of every operation that
-// carries a password.
+// Servers against the scripted SDK, the log of every operation that carries
+// a password, and the refusal when a sub-interface is missing.
 #include "support/opsfixture.h"
 
 using namespace DATACore;
@@ -24,6 +24,8 @@ private slots:
     void singleRequests();
     void noPasswordInTheLog_data();
     void noPasswordInTheLog();
+    void missingInterfaceRefuses_data();
+    void missingInterfaceRefuses();
 };
 
 void tst_ServersLog::initTestCase()
@@ -36,7 +38,8 @@ void tst_ServersLog::initTestCase()
 
 void tst_ServersLog::init()
 {
-    sdk().reset();
+    // Also restores the interfaces a row of missingInterfaceRefuses took away.
+    QVERIFY(exportScripted());
     clearCache();
     cache()->setList_server_info({{"s1", "Main", "10.0.0.1", "admin", "pw-1", 7000, 1}});
     cache()->setList_device_info(
@@ -155,6 +158,41 @@ void tst_ServersLog::noPasswordInTheLog()
                              return list.join(QLatin1Char('\n')).contains(pw);
                          }),
              !carrier.isEmpty());
+}
+
+void tst_ServersLog::missingInterfaceRefuses_data()
+{
+    QTest::addColumn<QString>("getter");
+    QTest::addColumn<Operation>("run");
+
+    auto* c = core();
+    QTest::addRow("servers") << "GetServerInterface"
+                             << Operation([c] { return c->AddServer("A", "ip", "u", "p", 1, 4); });
+    QTest::addRow("devices") << "GetDeviceInterface" << Operation([c] {
+        return c->EditDevice("d1", "n", "n", "u", "p", "ip", 1);
+    });
+    QTest::addRow("views") << "GetViewInterface" << Operation([c] { return c->AddView("V", 4); });
+    QTest::addRow("role permissions")
+        << "GetRolePermissionInterface"
+        << Operation([c] { return c->addRolePermission("r1", "video", "true"); });
+    QTest::addRow("alarm grants") << "GetAlarmRegionInterface"
+                                  << Operation([c] { return c->addAlarmRegion("r1", "g1"); });
+}
+
+void tst_ServersLog::missingInterfaceRefuses()
+{
+    QFETCH(QString, getter);
+    QFETCH(Operation, run);
+    sdk().nullInterface = getter;
+    QVERIFY(
+        !core()->ExportInterFace(EventReceiver::instance(), QStringLiteral("scripted"), 1, false));
+    sdk().reset();
+    const CacheState before = cacheState();
+    SignalLog signalLog;
+    QVERIFY(!run());
+    QCOMPARE(requestTexts(), QStringList());
+    QVERIFY(sameCache(before));
+    QCOMPARE(signalLog.lines, QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_ServersLog)
