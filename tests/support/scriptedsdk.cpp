@@ -48,6 +48,11 @@ ScriptedSdk& ScriptedSdk::current()
     return sdk;
 }
 
+ScriptedSdk::~ScriptedSdk()
+{
+    joinThreads();
+}
+
 void ScriptedSdk::reset()
 {
     joinThreads();
@@ -56,6 +61,7 @@ void ScriptedSdk::reset()
     m_scripts.clear();
     createFails = false;
     nullInterface.clear();
+    onRequest = nullptr;
 }
 
 void ScriptedSdk::script(const QString& op, const Reply& reply)
@@ -70,17 +76,29 @@ QList<SdkCall> ScriptedSdk::calls() const
     return m_calls;
 }
 
+namespace {
+bool isHubCall(const QString& op)
+{
+    return (op.startsWith(QLatin1String("Get")) && op.endsWith(QLatin1String("Interface"))) ||
+           op.startsWith(QLatin1String("Set")) || op == QLatin1String("CreateOrsa");
+}
+} // namespace
+
+QList<SdkCall> ScriptedSdk::requests() const
+{
+    QList<SdkCall> requests;
+    for (const SdkCall& call : calls()) {
+        if (!isHubCall(call.op))
+            requests << call;
+    }
+    return requests;
+}
+
 QStringList ScriptedSdk::callNames(bool requestsOnly) const
 {
     QStringList names;
-    for (const SdkCall& call : calls()) {
-        const bool hubCall = (call.op.startsWith(QLatin1String("Get")) &&
-                              call.op.endsWith(QLatin1String("Interface"))) ||
-                             call.op.startsWith(QLatin1String("Set")) ||
-                             call.op == QLatin1String("CreateOrsa");
-        if (!requestsOnly || !hubCall)
-            names << call.op;
-    }
+    for (const SdkCall& call : requestsOnly ? requests() : calls())
+        names << call.op;
     return names;
 }
 
@@ -119,6 +137,8 @@ int ScriptedSdk::request(const char* op, const QStringList& args, Deliver delive
             reply = queue.dequeue();
         sid = reply.sid != -2 ? reply.sid : m_nextSid++;
     }
+    if (onRequest)
+        onRequest(SdkCall{QString::fromLatin1(op), args});
     if (reply.mode == Reply::Refuse)
         return sid;
     if (reply.firesTimeOut)

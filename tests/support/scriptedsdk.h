@@ -92,6 +92,8 @@ class ScriptedSdk : public IBizOrsaClient,
 public:
     // The instance CreateOrsa hands out; tests reset it between cases.
     static ScriptedSdk& current();
+    // Answer threads still joinable at exit would abort the process.
+    ~ScriptedSdk();
     // Forgets the calls and the scripts, answers succeed by default.
     void reset();
 
@@ -104,6 +106,11 @@ public:
     void script(const QString& op, const Reply& reply);
     // Every call since the last reset, hub calls included.
     QList<SdkCall> calls() const;
+    // The calls since the last reset that are requests, not hub calls.
+    QList<SdkCall> requests() const;
+    // Runs on the caller's thread as each request arrives, before it is
+    // answered: what the caller had set up before the SDK call is visible here.
+    std::function<void(const SdkCall& call)> onRequest;
     // The names of the calls, in order, optionally only those of the requests.
     QStringList callNames(bool requestsOnly = false) const;
     // Waits for the threads that delivered answers.
