@@ -115,34 +115,39 @@ class Request
 public:
     enum SidLabel { ManagementSid, FetchSid };
 
-    // Log the parameters, make the call, log its request number; unless
-    // refused, wait for the answer or the time-out and read the outcome.
+    // Make the call and log its request number; unless refused, wait for the
+    // answer or the time-out and read the outcome.
     template <typename Call>
-    static Outcome send(const LogSite& site, const ParamLog& log, Call&& call,
-                        SidLabel label = ManagementSid)
+    static Outcome call(const LogSite& site, Call&& request, SidLabel label = ManagementSid)
     {
-        log.write(site);
-        const int sid = call();
+        const int sid = request();
         writeSid(site, label, sid);
         if (sid < 0)
             return {};
         return wait();
     }
 
-    // The usual form: true when the server confirmed the request.
+    // The whole road: the parameter line first.
     template <typename Call>
-    static bool run(const LogSite& site, const ParamLog& log, Call&& call)
+    static Outcome send(const LogSite& site, const ParamLog& log, Call&& request,
+                        SidLabel label = ManagementSid)
     {
-        return send(site, log, std::forward<Call>(call)).result;
+        log.write(site);
+        return call(site, std::forward<Call>(request), label);
     }
 
-    // The same road for an operation that wrote its parameter line earlier.
+    // The usual form: true when the server confirmed the request.
     template <typename Call>
-    static bool run(const LogSite& site, Call&& call)
+    static bool run(const LogSite& site, const ParamLog& log, Call&& request)
     {
-        const int sid = call();
-        writeSid(site, ManagementSid, sid);
-        return sid >= 0 && wait().result;
+        return send(site, log, std::forward<Call>(request)).result;
+    }
+
+    // For an operation that wrote its parameter line before other requests.
+    template <typename Call>
+    static bool run(const LogSite& site, Call&& request)
+    {
+        return call(site, std::forward<Call>(request)).result;
     }
 
     // Waits for the answer of a request already made.
