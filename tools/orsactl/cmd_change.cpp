@@ -1,5 +1,6 @@
 // add, edit and delete: one library operation each, then the record as the cache holds it.
 #include "commands.h"
+#include "facade.h"
 #include "kinds.h"
 #include "secrets.h"
 
@@ -11,16 +12,6 @@ namespace
 {
 
 using DATACore::UserManagerCore;
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-
-QString newGuid()
-{
-    return DATACore::UserDataCache::instance()->dataObj().property("guid").toString();
-}
 
 // An option's value, or the current one when the option is absent.
 QString text(const Context& ctx, const char* name, const QString& current = QString())

@@ -1,5 +1,6 @@
 // import: a whole site from a file, in dependency order, through the library's operations.
 #include "commands.h"
+#include "facade.h"
 #include "progress.h"
 #include "secrets.h"
 #include "sitemodel.h"
@@ -17,18 +18,7 @@ namespace orsactl
 namespace
 {
 
-using DATACore::UserDataCache;
 using DATACore::UserManagerCore;
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-
-UserDataCache* cache()
-{
-    return UserDataCache::instance();
-}
 
 QString quoted(const char* kind, const QString& name)
 {
@@ -340,8 +330,6 @@ private:
             outcome(core()->AddServer(s.name, s.ip, s.login, s.password, s.port, s.type),
                     QStringLiteral("add"), quoted("server", s.name));
     }
-
-    static QString newGuid() { return cache()->dataObj().property("guid").toString(); }
 
     const Site& m_site;
     Progress m_progress;

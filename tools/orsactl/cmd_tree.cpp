@@ -1,5 +1,6 @@
 // tree: the regions the user may see, nested, with the channels filed in each.
 #include "commands.h"
+#include "facade.h"
 
 #include "orsadatacenter.h"
 
@@ -12,8 +13,6 @@ namespace orsactl
 namespace
 {
 
-using DATACore::UserManagerCore;
-
 struct Tree {
     QList<RegionInfo> top;
     QHash<QString, QList<RegionInfo>> children;
@@ -22,7 +21,7 @@ struct Tree {
 // Visible regions in pinyin order; a region under an invisible parent stands at the top.
 Tree visibleTree()
 {
-    const QList<RegionInfo> visible = UserManagerCore::instance()->GetOneRegion(QString());
+    const QList<RegionInfo> visible = core()->GetOneRegion(QString());
     QSet<QString> guids;
     for (const RegionInfo& region : visible)
         guids.insert(region.guid);
@@ -40,7 +39,7 @@ Tree visibleTree()
 
 QList<DeviceChancelInfo> channelsIn(const RegionInfo& region)
 {
-    return UserManagerCore::instance()->getRegionChannelByCache(region.guid);
+    return core()->getRegionChannelByCache(region.guid);
 }
 
 void writeText(const Tree& tree, const QList<RegionInfo>& level, const QString& indent,

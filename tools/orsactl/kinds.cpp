@@ -1,5 +1,6 @@
 #include "kinds.h"
 
+#include "facade.h"
 #include "table.h"
 
 #include "orsadatacenter.h"
@@ -15,19 +16,6 @@ namespace orsactl
 {
 namespace
 {
-
-using DATACore::UserDataCache;
-using DATACore::UserManagerCore;
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-
-UserDataCache* cache()
-{
-    return UserDataCache::instance();
-}
 
 // The lower-cased pinyin initials of a name, the data layer's sort key.
 QString pinyinKey(const QString& name)

@@ -1,6 +1,8 @@
 // The site file written from the cache.
 #include "sitemodel.h"
 
+#include "facade.h"
+
 #include "orsadatacenter.h"
 
 #include <QtCore/QHash>
@@ -15,9 +17,6 @@ namespace orsactl
 {
 namespace
 {
-
-using DATACore::UserDataCache;
-using DATACore::UserManagerCore;
 
 // File ids made from names; a repeated name gets a number.
 class IdMaker
@@ -161,14 +160,12 @@ QByteArray writeSite(const Site& site)
 
 Site siteFromCache()
 {
-    UserManagerCore* core = UserManagerCore::instance();
-    UserDataCache* cache = UserDataCache::instance();
     Site site;
 
     QHash<QString, QString> regionIds;
     QHash<QString, int> regionOrder;
     IdMaker regionIdMaker;
-    for (const RegionInfo& r : parentsFirst(cache->list_region_info())) {
+    for (const RegionInfo& r : parentsFirst(cache()->list_region_info())) {
         const QString parent = regionIds.value(r.parentGuid);
         const QString id =
             regionIdMaker.make(parent.isEmpty() ? r.name : parent + QLatin1Char('/') + r.name);
@@ -197,32 +194,32 @@ Site siteFromCache()
 
     QHash<QString, QString> roleIds;
     IdMaker roleIdMaker;
-    for (const RoleInfo& r : core->GetRole()) {
+    for (const RoleInfo& r : core()->GetRole()) {
         const QString id = roleIdMaker.make(r.guid == administratorRoleId() ? r.guid : r.name);
         roleIds.insert(r.guid, id);
         SiteRole role{id, r.name, r.describe, {}, {}, {}};
-        for (const RolePermissionInfo& p : core->getRolePermission(QString())) {
+        for (const RolePermissionInfo& p : core()->getRolePermission(QString())) {
             if (p.roleGuid == r.guid)
                 role.permissions.insert(p.type, p.value);
         }
-        role.video = grantedRegions(cache->list_role_region_info(), r.guid);
-        role.alarm = grantedRegions(cache->list_region_alarm_info(), r.guid);
+        role.video = grantedRegions(cache()->list_role_region_info(), r.guid);
+        role.alarm = grantedRegions(cache()->list_region_alarm_info(), r.guid);
         site.roles.append(role);
     }
 
-    for (const AccountInfo& a : cache->list_account_Info())
+    for (const AccountInfo& a : cache()->list_account_Info())
         site.accounts.append({a.userName, a.phone, a.mail, roleIds.value(a.roleGuid), QString()});
 
     QHash<QString, QString> deviceIds;
     IdMaker deviceIdMaker;
-    for (const UDeviceInfo& d : core->GetDevice(QString())) {
+    for (const UDeviceInfo& d : core()->GetDevice(QString())) {
         const QString id = deviceIdMaker.make(d.devName);
         deviceIds.insert(d.guid, id);
         site.devices.append({id, d.devName, d.devNO, d.devUser, d.devPassword, d.devIP, d.devPort,
                              d.devChannelNum, d.devVender, d.devType});
     }
 
-    for (const RegionChannelInfo& f : cache->list_region_channel_info()) {
+    for (const RegionChannelInfo& f : cache()->list_region_channel_info()) {
         const DeviceChancelInfo& c = f.channelInfo;
         if (regionIds.contains(f.regionGuid) && deviceIds.contains(c.devGuid))
             site.regionChannels.append({regionIds.value(f.regionGuid),
@@ -231,9 +228,9 @@ Site siteFromCache()
     }
 
     IdMaker viewIdMaker;
-    for (const UViewInfo& v : core->GetView(QString())) {
+    for (const UViewInfo& v : core()->GetView(QString())) {
         SiteView view{viewIdMaker.make(v.name), v.name, v.divide, {}};
-        for (const UViewChannelInfo& p : core->GetViewChannel(v.guid)) {
+        for (const UViewChannelInfo& p : core()->GetViewChannel(v.guid)) {
             const DeviceChancelInfo& c = p.channelInfo;
             if (deviceIds.contains(c.devGuid))
                 view.channels.append({{deviceIds.value(c.devGuid), c.channelNo}, p.position});
@@ -247,7 +244,7 @@ Site siteFromCache()
     }
 
     IdMaker serverIdMaker;
-    for (const UServerInfo& s : core->GetServers(QString()))
+    for (const UServerInfo& s : core()->GetServers(QString()))
         site.servers.append(
             {serverIdMaker.make(s.name), s.name, s.ip, s.user, s.password, s.port, s.type});
     return site;
