@@ -54,8 +54,8 @@ void setUpLogging(bool verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("orsa.datacenter.debug=false"));
 }
 
-// Names travel to the server in the local 8-bit encoding: a locale without
-// one (plain C) would turn every Chinese character into '?'.
+// Names travel to the server in the local 8-bit encoding: a locale whose
+// encoding has no Chinese (Latin-1, say) would turn each such character into '?'.
 void setUpEncoding()
 {
     QTextCodec* locale = QTextCodec::codecForLocale();
