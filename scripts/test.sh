@@ -6,9 +6,6 @@
 #                                     build in build-sanitize/; any report fails
 set -euo pipefail
 
-# Everything the build needs from Debian, in one place.
-PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev)
-
 usage() {
     echo "usage: bash scripts/test.sh [--sanitize]" >&2
     exit 2
@@ -23,28 +20,8 @@ esac
 [[ $# -le 1 ]] || usage
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-
-install_missing_packages() {
-    local missing=() pkg status
-    for pkg in "${PACKAGES[@]}"; do
-        status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
-        [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
-    done
-    [[ ${#missing[@]} -eq 0 ]] && return 0
-
-    local install_cmd="apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
-    echo "Installing missing packages: ${missing[*]}"
-    if [[ "$(id -u)" -eq 0 ]]; then
-        export DEBIAN_FRONTEND=noninteractive
-        bash -c "$install_cmd"
-    elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-        sudo -n env DEBIAN_FRONTEND=noninteractive bash -c "$install_cmd"
-    else
-        echo "Cannot install packages without root. Run as root:" >&2
-        echo "  $install_cmd" >&2
-        exit 1
-    fi
-}
+# shellcheck source=scripts/packages.sh
+source "$source_dir/scripts/packages.sh"
 
 install_missing_packages
 

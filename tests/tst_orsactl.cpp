@@ -1,0 +1,378 @@
+// The orsactl tool as a user runs it: a process against temporary databases.
+#include <QtCore/QFile>
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonDocument>
+#include <QtCore/QJsonObject>
+#include <QtCore/QProcess>
+#include <QtCore/QRegularExpression>
+#include <QtCore/QTemporaryDir>
+#include <QtTest/QtTest>
+
+namespace
+{
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Columns on a terminal: CJK ideographs and full-width forms take two.
+int columns(const QString& text)
+{
+    int width = 0;
+    for (uint c : text.toUcs4())
+        width += (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xFF00 && c <= 0xFF60) ? 2 : 1;
+    return width;
+}
+
+QStringList lines(const QString& text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestOrsactl : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_site; // the example imported once for the reading tests
+
+    QString database(const QString& name) const
+    {
+        return QStringLiteral("embedded:") + m_dir.filePath(name);
+    }
+
+    Run run(const QStringList& args, const QString& address,
+            const QString& password = QStringLiteral("admin"), const QString& user = QString())
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ORSA_ADDRESS"), address);
+        env.insert(QStringLiteral("ORSA_PASSWORD"), password);
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
+        process.setProcessEnvironment(env);
+        QStringList all = args;
+        if (!user.isEmpty())
+            all << QStringLiteral("--user") << user;
+        process.start(QStringLiteral(ORSACTL_PATH), all);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(240000))
+            return {};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QJsonArray listJson(const QString& kind, const QString& address)
+    {
+        const Run r = run({QStringLiteral("list"), kind, QStringLiteral("--json")}, address);
+        if (r.code != 0)
+            return {};
+        return QJsonDocument::fromJson(r.out.toUtf8()).array();
+    }
+
+    QString writeFile(const QString& name, const QByteArray& text)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        file.write(text);
+        return file.fileName();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_site = database(QStringLiteral("site.db"));
+        const Run r = run({QStringLiteral("import"), QStringLiteral(ORSA_EXAMPLE_SITE)}, m_site);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(QStringLiteral(", 0 failed")), qPrintable(r.out));
+        // Accounts that already exist are kept, not created again.
+        QVERIFY(r.out.contains(QStringLiteral("kept account 'admin'")));
+    }
+
+    // Roles are ordered by the pinyin initials of their names, in tables and JSON alike.
+    void rolesInPinyinOrder()
+    {
+        const QStringList expected = {
+            QStringLiteral("安保主管"),    QStringLiteral("Administrator"),
+            QStringLiteral("Maintenance"), QStringLiteral("Reception"),
+            QStringLiteral("生产主管"),    QStringLiteral("值班员")};
+        QStringList names;
+        for (const QJsonValue& role : listJson(QStringLiteral("roles"), m_site))
+            names << role[QStringLiteral("name")].toString();
+        QCOMPARE(names, expected);
+    }
+
+    // Every cell of a column starts at the same terminal column, Chinese names included.
+    void tablesAreAligned_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("header");
+        QTest::newRow("accounts, after Chinese role names") << "accounts"
+                                                            << "PHONE";
+        QTest::newRow("roles, after Chinese names") << "roles"
+                                                    << "DESCRIPTION";
+        QTest::newRow("regions, after Chinese names") << "regions"
+                                                      << "PARENT GUID";
+        QTest::newRow("region channels") << "region-channels"
+                                         << "CHANNEL GUID";
+    }
+    void tablesAreAligned()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, header);
+        const Run r = run({QStringLiteral("list"), kind}, m_site);
+        QCOMPARE(r.code, 0);
+        const QStringList rows = lines(r.out);
+        QVERIFY(rows.size() > 3);
+        const int headerIndex = rows.first().indexOf(header);
+        QVERIFY(headerIndex > 0);
+        const int start = columns(rows.first().left(headerIndex));
+        int wide = 0;
+        for (const QString& row : rows.mid(1)) {
+            if (columns(row) <= start)
+                continue; // the cell and all after it are empty
+            // Two spaces end the previous column exactly where this one begins.
+            int index = 0;
+            while (columns(row.left(index)) < start)
+                ++index;
+            QCOMPARE(columns(row.left(index)), start);
+            if (row.at(index) == QLatin1Char(' '))
+                continue; // an empty cell
+            QVERIFY2(row.mid(index - 2, 2) == QStringLiteral("  "), qPrintable(row));
+            wide += columns(row.left(index)) != row.left(index).size();
+        }
+        QVERIFY2(wide > 0, "no row with a wide character before the column");
+    }
+
+    // JSON parses back with the records of the example; no password member anywhere.
+    void jsonParsesBack_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("accounts") << "accounts" << 8 << "user"
+                                  << "zhang.wei";
+        QTest::newRow("roles") << "roles" << 6 << "name"
+                               << "值班员";
+        QTest::newRow("regions") << "regions" << 27 << "name"
+                                 << "UPS 与配电";
+        QTest::newRow("devices") << "devices" << 16 << "name"
+                                 << "总部NVR-1";
+        QTest::newRow("channels") << "channels" << 103 << "name"
+                                  << "Channel 16";
+        QTest::newRow("region-channels") << "region-channels" << 102 << "name"
+                                         << "大门入口";
+        QTest::newRow("views") << "views" << 6 << "name"
+                               << "周界巡视";
+        QTest::newRow("view-channels") << "view-channels" << 48 << "view"
+                                       << "Gates";
+        QTest::newRow("servers") << "servers" << 4 << "name"
+                                 << "报警服务器";
+    }
+    void jsonParsesBack()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, count);
+        QFETCH(QString, member);
+        QFETCH(QString, name);
+        const QJsonArray records = listJson(kind, m_site);
+        QCOMPARE(records.size(), count);
+        bool found = false;
+        for (const QJsonValue& record : records) {
+            found = found || record[member].toString() == name;
+            QVERIFY(!record.toObject().contains(QStringLiteral("password")));
+        }
+        QVERIFY2(found, qPrintable(name));
+    }
+
+    // Top-level regions in pinyin order, children indented under their parent,
+    // and a region whose parent the role cannot see at the top.
+    void tree_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("top");
+        QTest::addColumn<QString>("nested");
+        QTest::newRow("administrator sees all")
+            << QString() << "admin"
+            << QStringList{"东区厂房", "West Campus", "员工宿舍", "总部大楼", "周界"}
+            << "  Logistics Yard\n    - Yard A";
+        QTest::newRow("duty role: no dormitories")
+            << "li.na"
+            << "Ln-duty-01" << QStringList{"东区厂房", "West Campus", "总部大楼", "周界"}
+            << "    Weighbridge\n      - 地磅 前";
+        QTest::newRow("maintenance: parent hidden")
+            << "tech"
+            << "Tech-cams-7" << QStringList{"Roof", "三楼机房"} << "三楼机房\n  - 机柜通道";
+    }
+    void tree()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QStringList, top);
+        QFETCH(QString, nested);
+        const Run r = run({QStringLiteral("tree")}, m_site, password, user);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.code, 0);
+        QStringList tops;
+        for (const QString& line : lines(r.out)) {
+            if (!line.startsWith(QLatin1Char(' ')))
+                tops << line;
+        }
+        QCOMPARE(tops, top);
+        QVERIFY2(r.out.contains(nested), qPrintable(r.out));
+    }
+
+    // Export, import into an empty database, export again: the same file.
+    // Accounts come without passwords, get random ones, and those log in.
+    void exportImportExport()
+    {
+        const QString first = m_dir.filePath(QStringLiteral("first.json"));
+        QCOMPARE(run({QStringLiteral("export"), first}, m_site).code, 0);
+        const QString copy = database(QStringLiteral("copy.db"));
+        const Run imported = run({QStringLiteral("import"), first}, copy);
+        QCOMPARE(imported.code, 0);
+        const QRegularExpression passwordLine(QStringLiteral("^(zhang\\.wei)\\s+(\\S+)$"),
+                                              QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = passwordLine.match(imported.out);
+        QVERIFY2(match.hasMatch(), qPrintable(imported.out));
+        const Run second = run({QStringLiteral("export")}, copy);
+        QCOMPARE(second.code, 0);
+        QFile file(first);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString exported = QString::fromUtf8(file.readAll());
+        QCOMPARE(second.out, exported);
+        QVERIFY(!exported.contains(QStringLiteral("Zw-2024-secure")));
+        QCOMPARE(run({QStringLiteral("status")}, copy, match.captured(2), match.captured(1)).code,
+                 0);
+    }
+
+    // A wrong password fails the login with a clear line and changes nothing.
+    void wrongPassword()
+    {
+        const Run r = run({QStringLiteral("add"), QStringLiteral("role"), QStringLiteral("--name"),
+                           QStringLiteral("Intruders")},
+                          m_site, QStringLiteral("not-the-password"));
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(lines(r.err).size(), 1);
+        QVERIFY2(r.err.contains(QStringLiteral("login as 'admin'")) &&
+                     r.err.contains(QStringLiteral("wrong user name or password")),
+                 qPrintable(r.err));
+        QCOMPARE(listJson(QStringLiteral("roles"), m_site).size(), 6);
+    }
+
+    // A malformed file is refused with its line and column before any request.
+    void malformedImport_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("missing comma")
+            << QByteArray("{\n  \"roles\": [\n    {\"id\": \"a\" \"name\": \"x\"}\n  ]\n}\n")
+            << "3:17"
+            << "";
+        QTest::newRow("unknown member")
+            << QByteArray("{\n  \"roles\": [],\n  \"acounts\": []\n}\n") << "3:14"
+            << "unknown member 'acounts'";
+        QTest::newRow("region without a name")
+            << QByteArray(
+                   "{\"regions\": [\n  {\"id\": \"a\", \"name\": \"A\"},\n  {\"id\": \"b\"}\n]}")
+            << "3:3"
+            << "member 'name' is missing";
+        QTest::newRow("unknown role")
+            << QByteArray("{\"accounts\": [\n  {\"name\": \"x\",\n   \"role\": \"nobody\"}]}")
+            << "3:12"
+            << "no role has the id 'nobody'";
+        QTest::newRow("channel beyond the device")
+            << QByteArray(
+                   "{\"regions\": [{\"id\": \"r\", \"name\": \"R\"}],\n"
+                   " \"devices\": [{\"id\": \"d\", \"name\": \"D\", \"channels\": 4}],\n"
+                   " \"regionChannels\": [{\"region\": \"r\", \"device\": \"d\", \"channel\": 9}]}")
+            << "3:63"
+            << "device 'd' has only 4 channels";
+        QTest::newRow("region its own ancestor")
+            << QByteArray("{\"regions\": [{\"id\": \"a\", \"name\": \"A\", \"parent\": \"b\"},\n"
+                          "  {\"id\": \"b\", \"name\": \"B\", \"parent\": \"a\"}]}")
+            << "1:49"
+            << "its own ancestor";
+    }
+    void malformedImport()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, where);
+        QFETCH(QString, what);
+        const QString path = writeFile(QStringLiteral("bad.json"), text);
+        const QString address = database(QStringLiteral("untouched.db"));
+        // -v would show every request the library sends: there must be none.
+        const Run r = run({QStringLiteral("-v"), QStringLiteral("import"), path}, address);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(lines(r.err).size(), 1);
+        QVERIFY2(r.err.contains(path + QLatin1Char(':') + where + QStringLiteral(": ")),
+                 qPrintable(r.err));
+        QVERIFY2(r.err.contains(what), qPrintable(r.err));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("untouched.db"))));
+    }
+
+    // Usage errors exit with 2 before any login.
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command";
+        QTest::newRow("unknown kind") << QStringList{"list", "cameras"} << "unknown kind";
+        QTest::newRow("list without kind") << QStringList{"list"} << "too few";
+        QTest::newRow("channels are made with devices")
+            << QStringList{"add", "channel"} << "cannot be changed";
+        QTest::newRow("unknown option") << QStringList{"status", "--colour"} << "Unknown option";
+        QTest::newRow("password option")
+            << QStringList{"status", "--password", "x"} << "Unknown option";
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, what);
+        const Run r = run(args, database(QStringLiteral("never.db")));
+        QCOMPARE(r.code, 2);
+        QCOMPARE(lines(r.err).size(), 1);
+        QVERIFY2(r.err.contains(what), qPrintable(r.err));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.db"))));
+    }
+
+    // The password given through the environment shows nowhere, debug lines included.
+    void passwordNeverShown()
+    {
+        const QString address = database(QStringLiteral("secret.db"));
+        const QString secret = QStringLiteral("Quokka-7731-unique");
+        const QString file = writeFile(QStringLiteral("new-password"), secret.toUtf8() + '\n');
+        const QList<QStringList> commands = {
+            {"-v", "passwd", "--new-password-file", file},
+            {"-v", "status"},
+            {"-v", "list", "accounts", "--json"},
+            {"-v", "edit", "account", "admin", "--phone", "555"},
+            {"-v", "add", "account", "--name", "guard", "--new-password-file", file},
+        };
+        for (int i = 0; i < commands.size(); ++i) {
+            const Run r = run(commands.at(i), address, i == 0 ? QStringLiteral("admin") : secret);
+            QCOMPARE(r.code, 0);
+            QVERIFY2(r.err.contains(QStringLiteral("orsa.datacenter")), "no debug lines with -v");
+            QVERIFY2(!r.out.contains(secret) && !r.err.contains(secret),
+                     qPrintable(commands.at(i).join(QLatin1Char(' '))));
+        }
+        QCOMPARE(run({QStringLiteral("status")}, address, secret, QStringLiteral("guard")).code, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrsactl)
+#include "tst_orsactl.moc"

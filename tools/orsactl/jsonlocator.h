@@ -1,0 +1,36 @@
+// Where each value of a JSON text starts, so that a fault found after parsing
+// can still be shown at its line and column.
+#ifndef ORSACTL_JSONLOCATOR_H
+#define ORSACTL_JSONLOCATOR_H
+
+#include <QtCore/QByteArray>
+#include <QtCore/QHash>
+#include <QtCore/QString>
+
+namespace orsactl
+{
+
+class JsonLocator
+{
+public:
+    // text must be valid JSON (QJsonDocument accepted it).
+    explicit JsonLocator(const QByteArray& text);
+    // The offset of the value at path ("roles[2].name"), or of its nearest
+    // ancestor that is there.
+    int offsetOf(QString path) const;
+    // "LINE:COLUMN" of an offset of text, both from 1, columns counted in characters.
+    static QString position(const QByteArray& text, int offset);
+
+private:
+    void value(const QString& path);
+    void skipSpace();
+    QString key();
+
+    const QByteArray& m_text;
+    int m_pos = 0;
+    QHash<QString, int> m_offsets;
+};
+
+} // namespace orsactl
+
+#endif // ORSACTL_JSONLOCATOR_H

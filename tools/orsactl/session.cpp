@@ -1,0 +1,85 @@
+#include "session.h"
+
+#include "secrets.h"
+
+#include "orsadatacenter.h"
+
+#include <QtCore/QDir>
+#include <QtCore/QStandardPaths>
+
+namespace orsactl
+{
+namespace
+{
+
+const char kEmbedded[] = "embedded";
+
+bool isEmbedded(const QString& address)
+{
+    return address == QLatin1String(kEmbedded) ||
+           address.startsWith(QLatin1String(kEmbedded) + QLatin1Char(':'));
+}
+
+QString loginPassword(const Context& ctx, const QString& address, const QString& user)
+{
+    const QByteArray fromEnvironment = qgetenv("ORSA_PASSWORD");
+    if (!fromEnvironment.isEmpty())
+        return QString::fromUtf8(fromEnvironment);
+    if (ctx.has("password-file"))
+        return readSecretFile(ctx.option("password-file"));
+    if (stdinIsTerminal())
+        return promptSecret(QStringLiteral("Password for %1 at %2: ").arg(user, address));
+    // The embedded service's documented first account.
+    if (isEmbedded(address))
+        return QStringLiteral("admin");
+    usageError(QStringLiteral("no password: set ORSA_PASSWORD or use --password-file"));
+}
+
+short portOption(const Context& ctx)
+{
+    const int port = ctx.intOption("port", 0);
+    if (port < 0 || port > 65535)
+        usageError(QStringLiteral("--port must be 0 to 65535"));
+    return short(port);
+}
+
+} // namespace
+
+QString defaultAddress()
+{
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (!QDir().mkpath(dir))
+        throw Failure(ExitFailed, QStringLiteral("cannot create the data directory %1").arg(dir));
+    return QLatin1String(kEmbedded) + QLatin1Char(':') + dir + QStringLiteral("/orsactl.db");
+}
+
+Session& Session::open(const Context& ctx)
+{
+    static Session session;
+    using namespace DATACore;
+    session.address = ctx.has("address") ? ctx.option("address")
+                      : !qEnvironmentVariableIsEmpty("ORSA_ADDRESS")
+                          ? qEnvironmentVariable("ORSA_ADDRESS")
+                          : defaultAddress();
+    session.user = ctx.has("user") ? ctx.option("user") : QStringLiteral("admin");
+    const short port = portOption(ctx);
+    const QString password = loginPassword(ctx, session.address, session.user);
+
+    // The receiver must live on the main thread before the SDK can answer.
+    EventReceiver* receiver = EventReceiver::instance();
+    UserManagerCore* core = UserManagerCore::instance();
+    if (!core->ExportInterFace(receiver, session.address, port, false))
+        throw Failure(ExitFailed, QStringLiteral("cannot connect to %1").arg(session.address));
+    if (!core->AccountLogin(session.user, password))
+        throw Failure(ExitFailed, QStringLiteral("login as '%1' at %2 failed: %3")
+                                      .arg(session.user, session.address,
+                                           receiver->timeOutFlag()
+                                               ? QStringLiteral("wrong user name or password")
+                                               : QStringLiteral("no answer from the server")));
+    if (!core->getCacheFromSDK())
+        throw Failure(ExitFailed, QStringLiteral("loading the lists from %1 failed: %2")
+                                      .arg(session.address, lastRequestReason()));
+    return session;
+}
+
+} // namespace orsactl

@@ -1,0 +1,324 @@
+// Reading a site file: JSON syntax, the shape of every record, and that each
+// reference names a record of the file. Nothing is sent before all of it holds.
+#include "jsonlocator.h"
+#include "sitemodel.h"
+
+#include <QtCore/QJsonArray>
+#include <QtCore/QJsonDocument>
+#include <QtCore/QJsonObject>
+#include <QtCore/QSet>
+
+#include <climits>
+
+namespace orsactl
+{
+namespace
+{
+
+struct Fault {
+    QString path;
+    QString message;
+};
+
+[[noreturn]] void fault(const QString& path, const QString& message)
+{
+    throw Fault{path, message};
+}
+
+QString member(const QString& path, const char* name)
+{
+    return path + QLatin1Char('.') + QLatin1String(name);
+}
+
+// One record of the file: typed access to its members, by path for the messages.
+class Record
+{
+public:
+    Record(const QJsonValue& value, QString path, QStringList allowed)
+        : m_object(value.toObject()), m_path(std::move(path))
+    {
+        if (!value.isObject())
+            fault(m_path, QStringLiteral("an object is expected"));
+        for (const QString& name : m_object.keys()) {
+            if (!allowed.contains(name))
+                fault(m_path + QLatin1Char('.') + name,
+                      QStringLiteral("unknown member '%1'").arg(name));
+        }
+    }
+
+    QString text(const char* name, bool required = false) const
+    {
+        const QJsonValue v = m_object.value(QLatin1String(name));
+        if (v.isUndefined() && required)
+            fault(m_path, QStringLiteral("member '%1' is missing").arg(QLatin1String(name)));
+        if (!v.isUndefined() && !v.isString())
+            fault(member(m_path, name),
+                  QStringLiteral("'%1' must be a text").arg(QLatin1String(name)));
+        if (required && v.toString().isEmpty())
+            fault(member(m_path, name), QStringLiteral("'%1' is empty").arg(QLatin1String(name)));
+        return v.toString();
+    }
+
+    int number(const char* name, int min, int max, int fallback) const
+    {
+        const QJsonValue v = m_object.value(QLatin1String(name));
+        if (v.isUndefined())
+            return fallback;
+        const double d = v.toDouble();
+        if (!v.isDouble() || d != double(qint64(d)) || d < min || d > max)
+            fault(member(m_path, name), QStringLiteral("'%1' must be a whole number from %2 to %3")
+                                            .arg(QLatin1String(name))
+                                            .arg(min)
+                                            .arg(max));
+        return int(d);
+    }
+
+    QJsonArray array(const char* name) const
+    {
+        const QJsonValue v = m_object.value(QLatin1String(name));
+        if (!v.isUndefined() && !v.isArray())
+            fault(member(m_path, name),
+                  QStringLiteral("'%1' must be an array").arg(QLatin1String(name)));
+        return v.toArray();
+    }
+
+    QStringList texts(const char* name) const
+    {
+        QStringList list;
+        const QJsonArray items = array(name);
+        for (int i = 0; i < items.size(); ++i) {
+            if (!items.at(i).isString())
+                fault(member(m_path, name) + QStringLiteral("[%1]").arg(i),
+                      QStringLiteral("a text is expected"));
+            list.append(items.at(i).toString());
+        }
+        return list;
+    }
+
+    QMap<QString, QString> textMap(const char* name) const
+    {
+        const QJsonValue v = m_object.value(QLatin1String(name));
+        if (!v.isUndefined() && !v.isObject())
+            fault(member(m_path, name),
+                  QStringLiteral("'%1' must be an object").arg(QLatin1String(name)));
+        QMap<QString, QString> map;
+        const QJsonObject object = v.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            if (!it.value().isString())
+                fault(member(m_path, name) + QLatin1Char('.') + it.key(),
+                      QStringLiteral("a text is expected"));
+            map.insert(it.key(), it.value().toString());
+        }
+        return map;
+    }
+
+    const QString& path() const { return m_path; }
+
+private:
+    QJsonObject m_object;
+    QString m_path;
+};
+
+QStringList names(std::initializer_list<const char*> list)
+{
+    QStringList out;
+    for (const char* name : list)
+        out.append(QLatin1String(name));
+    return out;
+}
+
+// Calls read(record) for each element of the root's array member.
+template <typename Read>
+void eachRecord(const QJsonObject& root, const char* list, const QStringList& allowed, Read read)
+{
+    const QJsonValue value = root.value(QLatin1String(list));
+    if (value.isUndefined())
+        return;
+    if (!value.isArray())
+        fault(QLatin1String(list),
+              QStringLiteral("'%1' must be an array").arg(QLatin1String(list)));
+    const QJsonArray items = value.toArray();
+    for (int i = 0; i < items.size(); ++i)
+        read(
+            Record(items.at(i), QStringLiteral("%1[%2]").arg(QLatin1String(list)).arg(i), allowed));
+}
+
+// Ids of one kind of record: each defined once, each reference to a defined one.
+class Ids
+{
+public:
+    explicit Ids(const char* kind) : m_kind(QLatin1String(kind)) {}
+    void define(const QString& id, const QString& path)
+    {
+        if (m_ids.contains(id))
+            fault(path, QStringLiteral("%1 '%2' is defined twice").arg(m_kind, id));
+        m_ids.insert(id);
+    }
+    void expect(const QString& id, const QString& path) const
+    {
+        if (!m_ids.contains(id))
+            fault(path, QStringLiteral("no %1 has the id '%2'").arg(m_kind, id));
+    }
+
+private:
+    QString m_kind;
+    QSet<QString> m_ids;
+};
+
+SiteChannelRef channelRef(const Record& r, const QHash<QString, int>& channelCounts)
+{
+    const SiteChannelRef ref{r.text("device", true), r.number("channel", 1, 1024, 1)};
+    if (!channelCounts.contains(ref.device))
+        fault(member(r.path(), "device"),
+              QStringLiteral("no device has the id '%1'").arg(ref.device));
+    if (ref.channel > channelCounts.value(ref.device))
+        fault(member(r.path(), "channel"), QStringLiteral("device '%1' has only %2 channels")
+                                               .arg(ref.device)
+                                               .arg(channelCounts.value(ref.device)));
+    return ref;
+}
+
+// Every region reaches the top through its parents.
+void checkNoCycle(const Site& site)
+{
+    QHash<QString, QString> parentOf;
+    for (const SiteRegion& r : site.regions)
+        parentOf.insert(r.id, r.parent);
+    for (int i = 0; i < site.regions.size(); ++i) {
+        QString at = site.regions.at(i).id;
+        for (int steps = 0; !at.isEmpty(); ++steps) {
+            if (steps > site.regions.size())
+                fault(QStringLiteral("regions[%1].parent").arg(i),
+                      QStringLiteral("region '%1' is its own ancestor").arg(site.regions.at(i).id));
+            at = parentOf.value(at);
+        }
+    }
+}
+
+void readRecords(const QJsonObject& root, Site& site)
+{
+    const QStringList lists =
+        names({"roles", "accounts", "regions", "devices", "regionChannels", "views", "servers"});
+    for (const QString& name : root.keys()) {
+        if (!lists.contains(name))
+            fault(name, QStringLiteral("unknown member '%1'").arg(name));
+    }
+
+    Ids roles("role"), regions("region"), devices("device"), views("view"), servers("server"),
+        accounts("account");
+    roles.define(administratorRoleId(), QString());
+    QList<QPair<QString, QString>> regionRefs; // id, path: checked once all regions are read
+
+    eachRecord(root, "roles", names({"id", "name", "describe", "permissions", "video", "alarm"}),
+               [&](const Record& r) {
+                   SiteRole role{r.text("id", true),       r.text("name", true), r.text("describe"),
+                                 r.textMap("permissions"), r.texts("video"),     r.texts("alarm")};
+                   if (role.id != administratorRoleId())
+                       roles.define(role.id, member(r.path(), "id"));
+                   for (const QString& id : role.video + role.alarm)
+                       regionRefs.append({id, r.path()});
+                   site.roles.append(role);
+               });
+    eachRecord(root, "accounts", names({"name", "phone", "mail", "role", "password"}),
+               [&](const Record& r) {
+                   const SiteAccount a{r.text("name", true), r.text("phone"), r.text("mail"),
+                                       r.text("role"), r.text("password")};
+                   accounts.define(a.name, member(r.path(), "name"));
+                   if (!a.role.isEmpty())
+                       roles.expect(a.role, member(r.path(), "role"));
+                   site.accounts.append(a);
+               });
+    eachRecord(root, "regions", names({"id", "name", "parent", "level", "describe"}),
+               [&](const Record& r) {
+                   const SiteRegion region{r.text("id", true), r.text("parent"),
+                                           r.text("name", true), r.text("describe"),
+                                           r.number("level", 0, 1000000, 0)};
+                   regions.define(region.id, member(r.path(), "id"));
+                   site.regions.append(region);
+               });
+    for (int i = 0; i < site.regions.size(); ++i) {
+        if (!site.regions.at(i).parent.isEmpty())
+            regions.expect(site.regions.at(i).parent, QStringLiteral("regions[%1].parent").arg(i));
+    }
+    checkNoCycle(site);
+    for (const auto& ref : regionRefs)
+        regions.expect(ref.first, ref.second);
+
+    QHash<QString, int> channelCounts;
+    eachRecord(root, "devices",
+               names({"id", "name", "number", "login", "password", "ip", "port", "channels",
+                      "vendor", "type"}),
+               [&](const Record& r) {
+                   const SiteDevice d{r.text("id", true),
+                                      r.text("name", true),
+                                      r.text("number"),
+                                      r.text("login"),
+                                      r.text("password"),
+                                      r.text("ip"),
+                                      r.number("port", 0, 65535, 0),
+                                      r.number("channels", 0, 1024, 1),
+                                      r.number("vendor", INT_MIN, INT_MAX, 0),
+                                      r.number("type", INT_MIN, INT_MAX, 0)};
+                   devices.define(d.id, member(r.path(), "id"));
+                   channelCounts.insert(d.id, d.channels);
+                   site.devices.append(d);
+               });
+    eachRecord(root, "regionChannels", names({"region", "device", "channel", "name"}),
+               [&](const Record& r) {
+                   const SiteRegionChannel f{r.text("region", true), channelRef(r, channelCounts),
+                                             r.text("name")};
+                   regions.expect(f.region, member(r.path(), "region"));
+                   site.regionChannels.append(f);
+               });
+    eachRecord(root, "views", names({"id", "name", "divide", "channels"}), [&](const Record& r) {
+        SiteView view{r.text("id", true), r.text("name", true), r.number("divide", 0, 1024, 4), {}};
+        views.define(view.id, member(r.path(), "id"));
+        const QJsonArray placements = r.array("channels");
+        for (int i = 0; i < placements.size(); ++i) {
+            const Record p(placements.at(i),
+                           member(r.path(), "channels") + QStringLiteral("[%1]").arg(i),
+                           names({"device", "channel", "position"}));
+            view.channels.append({channelRef(p, channelCounts), p.number("position", 0, 1024, i)});
+        }
+        site.views.append(view);
+    });
+    eachRecord(root, "servers", names({"id", "name", "ip", "port", "login", "password", "type"}),
+               [&](const Record& r) {
+                   const SiteServer s{r.text("id", true),
+                                      r.text("name", true),
+                                      r.text("ip"),
+                                      r.text("login"),
+                                      r.text("password"),
+                                      r.number("port", 0, 65535, 0),
+                                      r.number("type", INT_MIN, INT_MAX, 0)};
+                   servers.define(s.id, member(r.path(), "id"));
+                   site.servers.append(s);
+               });
+}
+
+} // namespace
+
+bool readSite(const QByteArray& text, Site& site, QString& error)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        error = QStringLiteral("%1: %2").arg(JsonLocator::position(text, parseError.offset),
+                                             parseError.errorString());
+        return false;
+    }
+    try {
+        if (!document.isObject())
+            fault(QString(), QStringLiteral("the file must hold one JSON object"));
+        readRecords(document.object(), site);
+    } catch (const Fault& f) {
+        const JsonLocator locator(text);
+        error = QStringLiteral("%1: %2 (at %3)")
+                    .arg(JsonLocator::position(text, locator.offsetOf(f.path)), f.message,
+                         f.path.isEmpty() ? QStringLiteral("the top") : f.path);
+        return false;
+    }
+    return true;
+}
+
+} // namespace orsactl
