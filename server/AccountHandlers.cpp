@@ -75,10 +75,10 @@ Reply handleQueryAccount(Call& call)
                              });
 }
 
-// (userName, password). A failed login leaves the session logged out.
+// (userName, password). A failed login leaves the session as it was, like the
+// client's own login state: only a successful one replaces it.
 Reply handleLogin(Call& call)
 {
-    call.session = Session{};
     Statement s(call.db, "SELECT salt, hash, iterations FROM accounts WHERE user_name = ?1");
     s.bind(1, call.text(0));
     if (!s.step()) {
@@ -88,6 +88,7 @@ Reply handleLogin(Call& call)
     }
     if (!sameSecret(hashPassword(call.text(1), s.text(0), s.integer(2)), s.text(1)))
         return failure(BIZORSA_E_NOT_LOGGED_IN);
+    call.session = Session{};
     call.session.loggedIn = true;
     call.session.userName = call.text(0);
     return {};

@@ -27,6 +27,7 @@ private slots:
     void everyRequestIsAnsweredOnceOnItsCallback();
     void login_data();
     void login();
+    void failedLoginKeepsSession();
     void noCallbackAfterDestroy();
     void destroyFromInsideCallback();
 
@@ -202,6 +203,17 @@ void tst_SdkHub::login()
     QCOMPARE(t.result(t.role()->QueryRole("")), expected);
     QCOMPARE(t.result(t.account()->Logout()), expected);
     QCOMPARE(t.result(t.role()->QueryRole("")), int(BIZORSA_E_NOT_LOGGED_IN));
+}
+
+// Only a successful login replaces the session: a failed one, even for
+// another name, leaves the logged-in session serving requests.
+void tst_SdkHub::failedLoginKeepsSession()
+{
+    TestHub t;
+    QCOMPARE(t.result(t.account()->Login("admin", "admin")), 0);
+    QCOMPARE(t.result(t.account()->Login("admin", "wrong")), int(BIZORSA_E_NOT_LOGGED_IN));
+    QCOMPARE(t.result(t.account()->Login("nobody", "admin")), int(BIZORSA_E_NOT_LOGGED_IN));
+    QCOMPARE(t.result(t.role()->QueryRole("")), 0);
 }
 
 void tst_SdkHub::noCallbackAfterDestroy()
