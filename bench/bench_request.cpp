@@ -24,8 +24,7 @@
 #include <utility>
 #include <vector>
 
-namespace
-{
+namespace {
 
 // One long-lived thread that runs queued jobs in order: the SDK's thread.
 class Worker

@@ -4,10 +4,8 @@
 #include <cstring>
 #include <vector>
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 template <class Rec, class Sink, class Callback>
 void deliverPlain(Sink* sink, Callback cb, const Answer& answer)

@@ -5,8 +5,7 @@
 #include <cstring>
 #include <memory>
 
-namespace
-{
+namespace {
 
 constexpr char kEmbedded[] = "embedded";
 

@@ -5,8 +5,7 @@
 #include "Service.h"
 #include "Transport.h"
 
-namespace orsa
-{
+namespace orsa {
 
 class EmbeddedTransport final : public Transport
 {

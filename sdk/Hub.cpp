@@ -4,8 +4,7 @@
 
 #include <limits>
 
-namespace orsa
-{
+namespace orsa {
 
 Hub::Hub(std::unique_ptr<Transport> transport) : m_transport(std::move(transport))
 {

@@ -16,8 +16,7 @@
 #include <mutex>
 #include <thread>
 
-namespace orsa
-{
+namespace orsa {
 
 // One argument as the caller passed it; a null text refuses the request.
 struct CallArg {

@@ -3,8 +3,7 @@
 #include "BizOrsaResultCodes.h"
 #include "Hub.h"
 
-namespace orsa
-{
+namespace orsa {
 
 int AccountApi::AddAccount(const char* userName, const char* phone, const char* mail,
                            const char* password, const char* roleGuid)

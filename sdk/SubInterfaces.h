@@ -4,8 +4,7 @@
 
 #include "BizOrsaClientLib.h"
 
-namespace orsa
-{
+namespace orsa {
 
 class Hub;
 

@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace orsa
-{
+namespace orsa {
 
 class Transport
 {

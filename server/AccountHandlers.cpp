@@ -4,10 +4,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 bool roleMissing(Database& db, const std::string& roleGuid)
 {

@@ -2,10 +2,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 // Bounds the work one request can cause: a device never has more channels.
 constexpr int kMaxDeviceChannels = 1024;

@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 constexpr char kMagic[4] = {'O', 'R', 'S', 'A'};
 constexpr std::uint8_t kVersion = 1;

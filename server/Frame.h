@@ -21,8 +21,7 @@
 #include <string>
 #include <vector>
 
-namespace orsa
-{
+namespace orsa {
 
 constexpr std::size_t kFrameHeaderSize = 16;
 // A request never needs more: its texts are bounded by record fields.

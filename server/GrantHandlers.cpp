@@ -1,10 +1,8 @@
 // A role's video and alarm regions: the same rules on two tables.
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 struct GrantSql {
     const char* insert;
@@ -24,7 +22,8 @@ const GrantSql kAlarm{
     "ORDER BY rowid"};
 
 // (roleGuid, regionGuid): granting again succeeds and changes nothing.
-template <class Rec> Reply addGrant(Call& call, const GrantSql& sql)
+template <class Rec>
+Reply addGrant(Call& call, const GrantSql& sql)
 {
     Transaction t(call.db);
     if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", call.text(0)) ||
@@ -38,7 +37,8 @@ template <class Rec> Reply addGrant(Call& call, const GrantSql& sql)
     return single(grant);
 }
 
-template <class Rec> Reply queryGrants(Call& call, const GrantSql& sql)
+template <class Rec>
+Reply queryGrants(Call& call, const GrantSql& sql)
 {
     return fetch<Rec>(call.db, sql.select, call.text(0), [](Statement& s, Rec& r) {
         put(r.roleGuid, s.text(0));

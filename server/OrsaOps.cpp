@@ -2,16 +2,16 @@
 
 #include <initializer_list>
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
-template <class Rec> constexpr std::uint32_t recordSize()
+template <class Rec>
+constexpr std::uint32_t recordSize()
 {
     return sizeof(Rec);
 }
-template <> constexpr std::uint32_t recordSize<NoRecord>()
+template <>
+constexpr std::uint32_t recordSize<NoRecord>()
 {
     return 0;
 }

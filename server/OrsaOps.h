@@ -12,8 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace orsa
-{
+namespace orsa {
 
 // Answer record of the requests that answer with a result only.
 struct NoRecord {

@@ -2,10 +2,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 // A region channel with the filed name and the device channel's device and number.
 const char* const kRegionChannelSelect =

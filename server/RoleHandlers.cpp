@@ -2,10 +2,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 const char* const kRoleQuery =
     "SELECT guid, name, describe FROM roles WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";

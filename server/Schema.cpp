@@ -2,10 +2,8 @@
 
 #include "Secrets.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 constexpr int kSchemaVersion = 1;
 

@@ -3,8 +3,7 @@
 
 #include "SqliteDb.h"
 
-namespace orsa
-{
+namespace orsa {
 
 // Durability settings, then tables and the first account on a new database.
 void prepareDatabase(Database& db);

@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace orsa
-{
+namespace orsa {
 
 std::string randomBytes(int count)
 {

@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace orsa
-{
+namespace orsa {
 
 // OWASP's current recommendation for PBKDF2-HMAC-SHA256.
 constexpr int kPbkdf2Iterations = 600000;

@@ -2,10 +2,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 const char* const kServerQuery = "SELECT guid, name, user, password, ip, port, type FROM servers "
                                  "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";

@@ -5,10 +5,8 @@
 
 #include <exception>
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 using Handler = Reply (*)(Call&);
 

@@ -9,8 +9,7 @@
 
 #include <string>
 
-namespace orsa
-{
+namespace orsa {
 
 // What the service remembers about one client between its requests.
 struct Session {

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace orsa
-{
+namespace orsa {
 
 struct Reply {
     std::int32_t result = BIZORSA_OK;
@@ -39,18 +38,21 @@ inline Reply failure(std::int32_t code)
 }
 
 // Stored texts always fit: they were checked against the same fields on the way in.
-template <std::size_t N> void put(char (&field)[N], const std::string& text)
+template <std::size_t N>
+void put(char (&field)[N], const std::string& text)
 {
     std::memcpy(field, text.data(), text.size() < N ? text.size() : N - 1);
 }
 
-template <class Rec> void append(Reply& reply, const Rec& record)
+template <class Rec>
+void append(Reply& reply, const Rec& record)
 {
     reply.records.append(reinterpret_cast<const char*>(&record), sizeof record);
     ++reply.count;
 }
 
-template <class Rec> Reply single(const Rec& record)
+template <class Rec>
+Reply single(const Rec& record)
 {
     Reply r;
     append(r, record);
@@ -66,7 +68,8 @@ void bindAll(Statement& s, int index, const T& first, const Rest&... rest)
 }
 
 // Runs one statement; returns the number of rows it changed.
-template <class... A> int run(Database& db, const char* sql, const A&... a)
+template <class... A>
+int run(Database& db, const char* sql, const A&... a)
 {
     Statement s(db, sql);
     bindAll(s, 1, a...);
@@ -75,7 +78,8 @@ template <class... A> int run(Database& db, const char* sql, const A&... a)
 }
 
 // True when the query yields a row.
-template <class... A> bool exists(Database& db, const char* sql, const A&... a)
+template <class... A>
+bool exists(Database& db, const char* sql, const A&... a)
 {
     Statement s(db, sql);
     bindAll(s, 1, a...);
@@ -83,7 +87,8 @@ template <class... A> bool exists(Database& db, const char* sql, const A&... a)
 }
 
 // An edit or delete of one keyed row: "not found" when nothing matched.
-template <class... A> Reply changeOne(Database& db, const char* sql, const A&... a)
+template <class... A>
+Reply changeOne(Database& db, const char* sql, const A&... a)
 {
     Transaction t(db);
     const int changed = run(db, sql, a...);

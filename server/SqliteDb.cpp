@@ -2,10 +2,8 @@
 
 #include <sqlite3.h>
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {

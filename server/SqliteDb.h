@@ -9,8 +9,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace orsa
-{
+namespace orsa {
 
 class DbError : public std::runtime_error
 {

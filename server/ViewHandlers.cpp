@@ -2,10 +2,8 @@
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
-namespace orsa
-{
-namespace
-{
+namespace orsa {
+namespace {
 
 // A placement with the device channel's name, device and number.
 const char* const kViewChannelSelect =

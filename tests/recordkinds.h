@@ -13,8 +13,7 @@
 
 #include <functional>
 
-namespace recordkinds
-{
+namespace recordkinds {
 
 using DATACore::UserDataCache;
 using Event = IAccountCallBackEvent;
@@ -31,7 +30,8 @@ inline QString join(const QString& k1, const QString& k2, const QString& v = {})
 }
 
 // make<T>(fields) and text(record) are inverse where the kind has room.
-template <typename T> T make(const F& f);
+template <typename T>
+T make(const F& f);
 // clang-format off
 template <> inline AccountInfo make(const F& f) { return {f[0], {}, f[1], f[2], {}}; }
 template <> inline UDeviceInfo make(const F& f) { return {f[0], f[1], {}, {}, {}, f[2]}; }
@@ -75,7 +75,8 @@ struct KindOps {
     std::function<bool()> accessorIsLive;
 };
 
-template <typename T> QList<T> records(const QStringList& texts)
+template <typename T>
+QList<T> records(const QStringList& texts)
 {
     QList<T> list;
     for (const QString& t : texts)
@@ -83,7 +84,8 @@ template <typename T> QList<T> records(const QStringList& texts)
     return list;
 }
 
-template <typename T> QStringList texts(const QList<T>& list)
+template <typename T>
+QStringList texts(const QList<T>& list)
 {
     QStringList out;
     for (const T& r : list)

@@ -38,7 +38,8 @@ private:
     static QString text(const QString& s) { return s; }
     static QString text(int n) { return QString::number(n); }
 
-    template <typename... Args> void record(R* r, void (R::*signal)(Args...), const char* name)
+    template <typename... Args>
+    void record(R* r, void (R::*signal)(Args...), const char* name)
     {
         QObject::connect(r, signal, [this, name](Args... args) {
             const QStringList parts{text(args)...};

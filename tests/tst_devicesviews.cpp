@@ -7,8 +7,7 @@ using namespace ops;
 
 using Layout = QMap<int, QString>;
 
-namespace
-{
+namespace {
 
 const char* const kDevice = "d1|Gate|NO-1|admin|pw-1|10.0.0.1|8000|4|5|2|3|1";
 const char* const kOther = "d2|Yard|NO-2|admin|pw-2|10.0.0.2|8000|1|0|2|3|0";

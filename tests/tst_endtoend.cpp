@@ -11,8 +11,7 @@
 
 using namespace DATACore;
 
-namespace
-{
+namespace {
 
 UserManagerCore* core()
 {

@@ -14,8 +14,7 @@
 using namespace recordkinds;
 using DATACore::EventReceiver;
 
-namespace
-{
+namespace {
 
 QObject& dataObj()
 {

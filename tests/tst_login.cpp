@@ -9,8 +9,7 @@
 
 using namespace DATACore;
 
-namespace
-{
+namespace {
 
 UserManagerCore* core()
 {

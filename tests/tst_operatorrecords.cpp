@@ -6,8 +6,7 @@
 
 using DATACore::EventReceiver;
 
-namespace
-{
+namespace {
 
 // The region and the view journal offer the same operations; a journal is
 // addressed by name so that one table covers both. A stored record is
@@ -94,7 +93,8 @@ QString stamp(const QDateTime& t)
 }
 
 // Everything a record holds, dates included.
-template <typename J> QString describe(const typename J::Rec& rec)
+template <typename J>
+QString describe(const typename J::Rec& rec)
 {
     return QStringLiteral("%1:%2:%3 [%4] %5 / %6")
         .arg(rec.operatorType)
@@ -103,7 +103,8 @@ template <typename J> QString describe(const typename J::Rec& rec)
         .arg(J::details(rec), stamp(rec.startTime), stamp(rec.endTime));
 }
 
-template <typename J> typename J::Rec record(const QString& text)
+template <typename J>
+typename J::Rec record(const QString& text)
 {
     const QStringList f = text.split(QLatin1Char(':'));
     typename J::Rec rec;
@@ -113,7 +114,8 @@ template <typename J> typename J::Rec record(const QString& text)
     return rec;
 }
 
-template <typename J> QStringList texts(EventReceiver& r)
+template <typename J>
+QStringList texts(EventReceiver& r)
 {
     QStringList out;
     for (typename J::Rec rec : J::list(r))
@@ -121,7 +123,8 @@ template <typename J> QStringList texts(EventReceiver& r)
     return out;
 }
 
-template <typename J> void store(EventReceiver& r, const QStringList& recs)
+template <typename J>
+void store(EventReceiver& r, const QStringList& recs)
 {
     QList<typename J::Rec> list;
     for (const QString& t : recs)
@@ -135,12 +138,15 @@ const QDateTime kResetTime(QDate(1970, 1, 1), QTime(12, 12, 12), Qt::LocalTime);
 const QString kRegionReset = QStringLiteral("0:-1:-1 [,,,-1,,,,,,,,,-1] %1 / %1");
 const QString kViewReset = QStringLiteral("0:-1:-1 [,,-1,,,,,-1,-1,,,-1] %1 / %1");
 
-template <typename J> QString resetText();
-template <> QString resetText<RegionJournal>()
+template <typename J>
+QString resetText();
+template <>
+QString resetText<RegionJournal>()
 {
     return kRegionReset.arg(stamp(kResetTime));
 }
-template <> QString resetText<ViewJournal>()
+template <>
+QString resetText<ViewJournal>()
 {
     return kViewReset.arg(stamp(kResetTime));
 }
@@ -169,10 +175,14 @@ private slots:
     void updateWithoutEvent();
 
 private:
-    template <typename J> void add();
-    template <typename J> void get();
-    template <typename J> void updateStoresOverEverySid();
-    template <typename J> void updateWithoutEvent();
+    template <typename J>
+    void add();
+    template <typename J>
+    void get();
+    template <typename J>
+    void updateStoresOverEverySid();
+    template <typename J>
+    void updateWithoutEvent();
 };
 
 #define ORSA_BY_JOURNAL(test)                                                                      \
@@ -208,7 +218,8 @@ void tst_OperatorRecords::add_data()
         {"4:5:c", "4:5:b"});
 }
 
-template <typename J> void tst_OperatorRecords::add()
+template <typename J>
+void tst_OperatorRecords::add()
 {
     QFETCH(QStringList, stored);
     QFETCH(QStringList, added);
@@ -239,7 +250,8 @@ void tst_OperatorRecords::get_data()
     row("OPERATOR_NONE gives the reset record although stored", 5, OPERATOR_NONE, "");
 }
 
-template <typename J> void tst_OperatorRecords::get()
+template <typename J>
+void tst_OperatorRecords::get()
 {
     QFETCH(int, sid);
     QFETCH(int, type);
@@ -266,7 +278,8 @@ void tst_OperatorRecords::updateStoresOverEverySid_data()
     addJournalColumnRows("failure", [](QTestData& d) { d << -4; });
 }
 
-template <typename J> void tst_OperatorRecords::updateStoresOverEverySid()
+template <typename J>
+void tst_OperatorRecords::updateStoresOverEverySid()
 {
     QFETCH(int, result);
     EventReceiver receiver;
@@ -374,7 +387,8 @@ void tst_OperatorRecords::updateWithoutEvent_data()
     addJournalColumnRows("view add", [](QTestData& d) { d << 6; });
 }
 
-template <typename J> void tst_OperatorRecords::updateWithoutEvent()
+template <typename J>
+void tst_OperatorRecords::updateWithoutEvent()
 {
     QFETCH(int, operatorType);
     EventReceiver receiver;

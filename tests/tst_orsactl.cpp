@@ -8,8 +8,7 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
-namespace
-{
+namespace {
 
 struct Run {
     int code = -1;

@@ -5,8 +5,7 @@
 using namespace DATACore;
 using namespace ops;
 
-namespace
-{
+namespace {
 const char* const kAdmins = "88341189";
 }
 

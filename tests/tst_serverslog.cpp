@@ -5,8 +5,7 @@
 using namespace DATACore;
 using namespace ops;
 
-namespace
-{
+namespace {
 // Distinctive enough that no other logged text contains it.
 const char* const kPassword = "Pw-7781-secret";
 } // namespace

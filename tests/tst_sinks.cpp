@@ -15,8 +15,7 @@
 using namespace DATACore;
 using Event = IAccountCallBackEvent;
 
-namespace
-{
+namespace {
 
 struct Field {
     int offset;
@@ -121,7 +120,8 @@ QStringList describe(const RoleRegionInfo& r) { return {line("roleGuid", r.roleG
 QStringList describe(const RegionAlarmInfo& r) { return {line("roleGuid", r.roleGuid), line("regionGuid", r.regionGuid)}; }
 // clang-format on
 
-template <typename T> QList<QStringList> describeAll(const QList<T>& list)
+template <typename T>
+QList<QStringList> describeAll(const QList<T>& list)
 {
     QList<QStringList> out;
     for (const T& r : list)
@@ -169,13 +169,15 @@ QStringList contents(const Event& ev)
 
 using Call = std::function<int(const char* p, int sid, int result, int count)>;
 
-template <typename Sink, typename Tab> Call fetch(int (Sink::*method)(int, int, const Tab*, int))
+template <typename Sink, typename Tab>
+Call fetch(int (Sink::*method)(int, int, const Tab*, int))
 {
     return [method](const char* p, int sid, int result, int count) {
         return (Sink::instance()->*method)(sid, result, reinterpret_cast<const Tab*>(p), count);
     };
 }
-template <typename Sink, typename Tab> Call add(int (Sink::*method)(int, int, const Tab*))
+template <typename Sink, typename Tab>
+Call add(int (Sink::*method)(int, int, const Tab*))
 {
     return [method](const char* p, int sid, int result, int) {
         return (Sink::instance()->*method)(sid, result, reinterpret_cast<const Tab*>(p));
@@ -249,11 +251,13 @@ Case addCase(const char* name, int type, const Layout& layout, Call call, Record
     return c;
 }
 
-template <typename T> Records listOf(QList<T> Event::*list)
+template <typename T>
+Records listOf(QList<T> Event::*list)
 {
     return [list](const Event& ev) { return describeAll(ev.*list); };
 }
-template <typename T> Records added(T Event::*member)
+template <typename T>
+Records added(T Event::*member)
 {
     return [member](const Event& ev) {
         return QList<QStringList>{describe(ev.*member) << line("guid", ev.guid)};
@@ -366,7 +370,8 @@ protected:
     }
 };
 
-template <typename... Sinks> void setTargets(QObject* target)
+template <typename... Sinks>
+void setTargets(QObject* target)
 {
     (Sinks::instance()->setTarget(target), ...);
 }

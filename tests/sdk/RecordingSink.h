@@ -23,7 +23,8 @@ struct Callback {
     int count = 0;
     QByteArray bytes; // the records exactly as handed over
 
-    template <class Rec> Rec record(int i = 0) const
+    template <class Rec>
+    Rec record(int i = 0) const
     {
         Rec r{};
         if (bytes.size() >= int((i + 1) * sizeof(Rec)))

@@ -8,7 +8,8 @@
 
 #include <QByteArray>
 
-template <std::size_t N> QByteArray text(const char (&field)[N])
+template <std::size_t N>
+QByteArray text(const char (&field)[N])
 {
     return QByteArray(field, int(qstrnlen(field, N)));
 }

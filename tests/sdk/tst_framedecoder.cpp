@@ -9,8 +9,7 @@
 
 #include <random>
 
-namespace
-{
+namespace {
 
 orsa::Arg textArg(const char* s)
 {

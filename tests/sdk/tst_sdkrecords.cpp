@@ -13,10 +13,10 @@ Q_DECLARE_METATYPE(Issue)
 using Filler = std::function<int(TestHub&, const char*)>;
 Q_DECLARE_METATYPE(Filler)
 
-namespace
-{
+namespace {
 
-template <class T> int intAt(const QByteArray& bytes, int offset)
+template <class T>
+int intAt(const QByteArray& bytes, int offset)
 {
     T value;
     std::memcpy(&value, bytes.constData() + offset, sizeof value);

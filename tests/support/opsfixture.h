@@ -17,8 +17,7 @@
 
 #include <functional>
 
-namespace ops
-{
+namespace ops {
 
 inline DATACore::UserManagerCore* core()
 {

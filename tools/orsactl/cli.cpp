@@ -11,8 +11,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace orsactl
-{
+namespace orsactl {
 
 void usageError(const QString& message)
 {

@@ -9,8 +9,7 @@
 
 #include <exception>
 
-namespace orsactl
-{
+namespace orsactl {
 
 enum ExitCode { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
@@ -51,8 +50,7 @@ class Context
 public:
     Context(QCommandLineParser& parser, QStringList arguments)
         : parser(parser), args(std::move(arguments))
-    {
-    }
+    {}
     QCommandLineParser& parser;
     QStringList args; // positional arguments after the command name
     bool json() const { return parser.isSet(QStringLiteral("json")); }

@@ -6,10 +6,8 @@
 
 #include "orsadatacenter.h"
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 using DATACore::UserManagerCore;
 

@@ -4,8 +4,7 @@
 
 #include <QtCore/QSaveFile>
 
-namespace orsactl
-{
+namespace orsactl {
 
 int runExport(Context& ctx)
 {

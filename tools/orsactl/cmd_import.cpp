@@ -13,10 +13,8 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 using DATACore::UserManagerCore;
 

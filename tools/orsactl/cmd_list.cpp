@@ -8,8 +8,7 @@
 
 #include <QtCore/QJsonObject>
 
-namespace orsactl
-{
+namespace orsactl {
 
 int runStatus(Context& ctx)
 {

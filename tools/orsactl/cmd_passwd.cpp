@@ -6,8 +6,7 @@
 
 #include "orsadatacenter.h"
 
-namespace orsactl
-{
+namespace orsactl {
 
 int runPasswd(Context& ctx)
 {

@@ -8,10 +8,8 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 struct Tree {
     QList<RegionInfo> top;

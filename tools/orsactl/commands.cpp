@@ -1,9 +1,7 @@
 #include "commands.h"
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 QCommandLineOption valueOption(const char* name, const char* description, const char* valueName)
 {

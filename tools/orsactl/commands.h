@@ -7,8 +7,7 @@
 #include <QtCore/QCommandLineOption>
 #include <QtCore/QList>
 
-namespace orsactl
-{
+namespace orsactl {
 
 struct Command {
     const char* name;

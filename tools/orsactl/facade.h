@@ -6,8 +6,7 @@
 
 #include <QtCore/QVariant>
 
-namespace orsactl
-{
+namespace orsactl {
 
 inline DATACore::UserManagerCore* core()
 {

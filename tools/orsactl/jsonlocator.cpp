@@ -3,8 +3,7 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 
-namespace orsactl
-{
+namespace orsactl {
 
 JsonLocator::JsonLocator(const QByteArray& text) : m_text(text)
 {

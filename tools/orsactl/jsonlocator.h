@@ -7,8 +7,7 @@
 #include <QtCore/QHash>
 #include <QtCore/QString>
 
-namespace orsactl
-{
+namespace orsactl {
 
 class JsonLocator
 {

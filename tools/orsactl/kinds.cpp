@@ -12,10 +12,8 @@
 #include <algorithm>
 #include <functional>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 // The lower-cased pinyin initials of a name, the data layer's sort key.
 QString pinyinKey(const QString& name)

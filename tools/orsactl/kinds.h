@@ -9,8 +9,7 @@
 #include <QtCore/QStringList>
 #include <QtCore/QVariantList>
 
-namespace orsactl
-{
+namespace orsactl {
 
 struct Column {
     QString member; // the JSON member

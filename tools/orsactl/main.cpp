@@ -12,8 +12,7 @@
 
 using namespace orsactl;
 
-namespace
-{
+namespace {
 
 QString commandList()
 {

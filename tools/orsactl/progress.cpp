@@ -4,8 +4,7 @@
 
 #include <cstdio>
 
-namespace orsactl
-{
+namespace orsactl {
 
 Progress::Progress(int total) : m_shown(stderrIsTerminal()), m_total(total > 0 ? total : 1)
 {

@@ -2,8 +2,7 @@
 #ifndef ORSACTL_PROGRESS_H
 #define ORSACTL_PROGRESS_H
 
-namespace orsactl
-{
+namespace orsactl {
 
 class Progress
 {

@@ -9,8 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace orsactl
-{
+namespace orsactl {
 
 QString readSecretFile(const QString& path)
 {

@@ -5,8 +5,7 @@
 
 #include <QtCore/QString>
 
-namespace orsactl
-{
+namespace orsactl {
 
 // The first line of the file, without its line end; a failure when unreadable.
 QString readSecretFile(const QString& path);

@@ -7,10 +7,8 @@
 #include <QtCore/QDir>
 #include <QtCore/QStandardPaths>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 const char kEmbedded[] = "embedded";
 

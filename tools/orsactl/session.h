@@ -6,8 +6,7 @@
 
 #include <QtCore/QString>
 
-namespace orsactl
-{
+namespace orsactl {
 
 class Session
 {

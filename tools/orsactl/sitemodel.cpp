@@ -13,10 +13,8 @@
 
 #include <algorithm>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 // File ids made from names; a repeated name gets a number.
 class IdMaker

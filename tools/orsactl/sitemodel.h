@@ -9,8 +9,7 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
-namespace orsactl
-{
+namespace orsactl {
 
 // The role every new database has; a file names it by this id to mean it.
 inline QString administratorRoleId()

@@ -10,10 +10,8 @@
 
 #include <climits>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 struct Fault {
     QString path;

@@ -2,10 +2,8 @@
 
 #include <QtCore/QVector>
 
-namespace orsactl
-{
-namespace
-{
+namespace orsactl {
+namespace {
 
 // East Asian Wide and Fullwidth ranges.
 bool isWide(uint code)

@@ -6,8 +6,7 @@
 #include <QtCore/QString>
 #include <QtCore/QStringList>
 
-namespace orsactl
-{
+namespace orsactl {
 
 // The columns text takes on a terminal.
 int displayWidth(const QString& text);
