@@ -2,6 +2,7 @@
 // public library, the real BizOrsaClientLib, answers from the SDK's threads.
 // The slots run in order and build one scenario on one database.
 #include "orsadatacenter.h"
+#include "support/singletons.h"
 
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
@@ -12,15 +13,6 @@
 using namespace DATACore;
 
 namespace {
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-UserDataCache* cache()
-{
-    return UserDataCache::instance();
-}
 
 const QString kAdministratorRole = QStringLiteral("88341189");
 

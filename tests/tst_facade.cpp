@@ -3,6 +3,7 @@
 #include "support/scriptedsdk.h"
 
 #include "orsadatacenter.h"
+#include "support/singletons.h"
 
 #include <QtCore/QAbstractEventDispatcher>
 #include <QtTest/QtTest>
@@ -12,19 +13,6 @@
 using namespace DATACore;
 
 namespace {
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-UserDataCache* cache()
-{
-    return UserDataCache::instance();
-}
-ScriptedSdk& sdk()
-{
-    return ScriptedSdk::current();
-}
 
 bool receiverTimerRuns()
 {

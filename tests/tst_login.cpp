@@ -3,6 +3,7 @@
 #include "support/scriptedsdk.h"
 
 #include "orsadatacenter.h"
+#include "support/singletons.h"
 
 #include <QtCore/QLoggingCategory>
 #include <QtTest/QtTest>
@@ -10,19 +11,6 @@
 using namespace DATACore;
 
 namespace {
-
-UserManagerCore* core()
-{
-    return UserManagerCore::instance();
-}
-UserDataCache* cache()
-{
-    return UserDataCache::instance();
-}
-ScriptedSdk& sdk()
-{
-    return ScriptedSdk::current();
-}
 
 tabACCOUNT account(const char* name, const char* roleGuid)
 {

@@ -5,6 +5,7 @@
 #define OPSFIXTURE_H
 
 #include "support/scriptedsdk.h"
+#include "support/singletons.h"
 
 #include "orsadatacenter.h"
 
@@ -19,18 +20,9 @@
 
 namespace ops {
 
-inline DATACore::UserManagerCore* core()
-{
-    return DATACore::UserManagerCore::instance();
-}
-inline DATACore::UserDataCache* cache()
-{
-    return DATACore::UserDataCache::instance();
-}
-inline ScriptedSdk& sdk()
-{
-    return ScriptedSdk::current();
-}
+using ::cache;
+using ::core;
+using ::sdk;
 
 // ---- Records as texts, fields in record order joined by '|' ----------------
 

@@ -230,6 +230,12 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// The instance CreateOrsa hands out.
+inline ScriptedSdk& sdk()
+{
+    return ScriptedSdk::current();
+}
+
 // Sends the receiver the timer event of its running time-out, as if 15 s had
 // passed, during the next wait.
 void fireTimeOutDuringNextWait();
