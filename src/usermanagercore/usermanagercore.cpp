@@ -102,7 +102,13 @@ void UserManagerCore::waitForResult(QObject* sender, const char* signal)
     UserDataCache::instance()->dataObj().setProperty("result", QVariant(false));
     EventReceiver::instance()->startTimeOut();
     QEventLoop loop;
-    connect(sender, signal, &loop, SLOT(quit()));
+    // Every wait of the library is on the receiver's completion signal:
+    // connected by member pointer, it skips parsing the signature each time.
+    EventReceiver* receiver = EventReceiver::instance();
+    if (sender == receiver && qstrcmp(signal, SIGNAL(signal_least_callback_coming())) == 0)
+        connect(receiver, &EventReceiver::signal_least_callback_coming, &loop, &QEventLoop::quit);
+    else
+        connect(sender, signal, &loop, SLOT(quit()));
     loop.exec();
 }
 
