@@ -31,7 +31,6 @@ Outcome Request::wait()
     EventReceiver* receiver = EventReceiver::instance();
     core->waitForResult(receiver, SIGNAL(signal_least_callback_coming()));
     Outcome outcome;
-    outcome.accepted = true;
     outcome.answered = receiver->timeOutFlag();
     outcome.result = UserDataCache::instance()->dataObj().property("result").toBool();
     return outcome;

@@ -103,9 +103,8 @@ int sdkCall(Iface* iface, int (Iface::*op)(Params...), const Args&... args)
     return (iface->*op)(sdkArg(args)...);
 }
 
-// How a request ended.
+// How a request ended; a refused one neither was answered nor succeeded.
 struct Outcome {
-    bool accepted = false; // the SDK took the request
     bool answered = false; // an answer, not the time-out, ended the wait
     bool result = false;   // the answer reported success
 };
