@@ -29,20 +29,6 @@ auto fetch(const LogSite& site, const char* logText, const QString& key, bool& o
     return collect();
 }
 
-// The channels of the cached list whose owner field matches key; every
-// channel for an empty key.
-template <typename Rec, typename Owner, typename Channel>
-QList<DeviceChancelInfo> channelsOf(const QList<Rec>& list, const QString& key, Owner owner,
-                                    Channel channel)
-{
-    QList<DeviceChancelInfo> result;
-    for (const Rec& rec : list) {
-        if (key.isEmpty() || owner(rec) == key)
-            result.append(channel(rec));
-    }
-    return result;
-}
-
 } // namespace
 
 QList<AccountInfo> UserManagerCore::getAccountFromSDK(const QString& key, bool& ok)
@@ -89,12 +75,7 @@ QList<DeviceChancelInfo> UserManagerCore::getRegionChannelFromSDK(const QString&
     return fetch(
         ORSA_HERE, "get one Region channel param_RegionGuid:", key, ok,
         [&] { return sdkCall(m_region, &IBizOrsaRegion::QueryRegionChannel, key); },
-        [&] {
-            return channelsOf(
-                cache()->list_region_channel_info(), key,
-                [](const RegionChannelInfo& rc) { return rc.regionGuid; },
-                [](const RegionChannelInfo& rc) { return rc.channelInfo; });
-        });
+        [&] { return GetRegionChannel(key); });
 }
 
 QList<UDeviceInfo> UserManagerCore::getDeviceFromSDK(const QString& key, bool& ok)
@@ -110,12 +91,7 @@ QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfoFromSDK(const QString
     return fetch(
         ORSA_HERE, "get device channel param_dev_guid:", key, ok,
         [&] { return sdkCall(m_device, &IBizOrsaDevice::QueryDeviceChannel, key); },
-        [&] {
-            return channelsOf(
-                cache()->list_device_channel_info(), key,
-                [](const DeviceChancelInfo& c) { return c.devGuid; },
-                [](const DeviceChancelInfo& c) { return c; });
-        });
+        [&] { return getDevChannelInfo(key); });
 }
 
 QList<UViewInfo> UserManagerCore::getViewFromSDK(const QString& key, bool& ok)
