@@ -26,4 +26,29 @@ enum BizOrsaResult {
     BIZORSA_E_INTERNAL = -7,
 };
 
+// A short readable text for a result code, in lower case so that it can be
+// put into a sentence ("add role: already exists"). Unknown codes of 0 or
+// more read as success, other unknown codes as "failed".
+inline const char* BizOrsaResultText(int code)
+{
+    switch (code) {
+    case BIZORSA_REFUSED:
+        return "refused";
+    case BIZORSA_E_NOT_LOGGED_IN:
+        return "not logged in";
+    case BIZORSA_E_NOT_FOUND:
+        return "not found";
+    case BIZORSA_E_ALREADY_EXISTS:
+        return "already exists";
+    case BIZORSA_E_INVALID_ARGUMENT:
+        return "invalid argument";
+    case BIZORSA_E_STILL_IN_USE:
+        return "still in use";
+    case BIZORSA_E_INTERNAL:
+        return "internal error";
+    default:
+        return code >= 0 ? "success" : "failed";
+    }
+}
+
 #endif // BIZORSARESULTCODES_H
