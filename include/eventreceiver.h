@@ -11,14 +11,22 @@
 
 namespace DATACore {
 
+class AnswerWait;
+
 // Receives the callback events that the SDK sinks post, on the thread that
 // made the first instance() call (the application's main thread). Each
 // handled event publishes "sid", "result" and, for adds that create an
 // object, "guid" on UserDataCache::dataObj(), installs fetched lists in the
 // cache, emits its typed signal and finally signal_least_callback_coming().
 // When no event comes within 15 s of startTimeOut(), the timer emits
-// signal_least_callback_coming() instead. Answers are not matched to
-// requests: requests go strictly one at a time.
+// signal_least_callback_coming() instead.
+//
+// Every answer is handled in full, whichever request it belongs to. The
+// library's own waits are matched by request number: each ends only on the
+// answer to its own request or on its own 15 s time-out, so a late answer or
+// one to another request never ends or changes a wait. Only events the
+// library's sinks created are handled; any other event, whatever its type
+// number, goes to QObject::customEvent.
 class ORSADATACENTER_EXPORT EventReceiver : public QObject
 {
     Q_OBJECT
@@ -28,7 +36,8 @@ public:
     explicit EventReceiver(QObject* parent = nullptr);
     ~EventReceiver() override;
 
-    // Clears the time-out flag and starts the 15 s time-out timer.
+    // Clears the time-out flag and starts the 15 s time-out timer, stopping
+    // the one an earlier call started if it still runs.
     void startTimeOut();
     // True when the last wait was ended by an answer, false after a time-out.
     bool timeOutFlag();
@@ -74,11 +83,18 @@ protected:
     void customEvent(QEvent* event) override;
 
 private:
+    friend class AnswerWait;
+    static constexpr int kTimeOutMs = 15000;
+    AnswerWait* waitFor(int sid) const;
+    AnswerWait* waitWithTimer(int timerId) const;
+
     QString m_current_guid;
     int m_timer_id = -1;
     bool m_time_out = false;
     QList<RegionInfoOPeratorRecord> m_list_region_operator_record;
     QList<ViewInfoOPeratorRecord> m_list_view_operator_record;
+    // The library's waits in progress, innermost last.
+    QList<AnswerWait*> m_waits;
 
     static EventReceiver* _EventReceiver_instance_ptr;
 };

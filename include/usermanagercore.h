@@ -33,19 +33,41 @@ class IRolePermissionEvent;
 class IRegionRoleEvent;
 class IAlarmRoleEvent;
 
+// How a request of the facade ended.
+struct RequestOutcome {
+    enum Status {
+        NoRequest, // none made yet
+        Refused,   // the SDK refused it at once: nothing was sent
+        Answered,  // the server answered with resultCode
+        TimedOut,  // no answer within 15 s
+    };
+    Status status = NoRequest;
+    // The server's result code when answered (0 or more is success, the codes
+    // of BizOrsaResultCodes.h otherwise); the SDK's request number when refused.
+    int resultCode = 0;
+
+    bool succeeded() const { return status == Answered && resultCode >= 0; }
+};
+
 // Everything the application does with the management server goes through
 // this singleton, on the main thread.
 //
 // Every server operation is blocking: it sends one request through the SDK and
-// runs a local event loop until the answer has been handled by
-// EventReceiver::instance() or its 15 s time-out has fired, then returns true
-// only when the server confirmed the request. While it waits, the loop
-// dispatches every other event of the main thread. Requests go strictly one at
-// a time (one result object, one time-out), so a slot that runs during a wait
-// must not start another request.
+// runs a local event loop until the answer to that very request has been
+// handled by EventReceiver::instance() or its own 15 s time-out has fired, then
+// returns true only when the server confirmed the request. Answers are matched
+// by request number: a late answer, or one to another request, neither ends
+// the wait nor changes its outcome.
+//
+// While it waits, the loop dispatches every other event of the main thread. A
+// slot that runs meanwhile may start another blocking operation: it waits for
+// its own answer in a nested loop, and the outer operation resumes when the
+// slot returns (at once, if its answer came in the meantime).
 //
 // Successful changes are mirrored into UserDataCache and announced by the
-// signals below; failures change nothing. Queries answer from the cache alone.
+// signals below; failures change nothing. A confirmed delete also drops from
+// the cache what the server deleted with the record. Queries answer from the
+// cache alone.
 class ORSADATACENTER_EXPORT UserManagerCore : public QObject
 {
     Q_OBJECT
@@ -58,13 +80,29 @@ public:
     // sub-interfaces and registers the callback sinks, which post to owner
     // (pass EventReceiver::instance(), or no wait ever ends on an answer).
     // Must succeed before any server operation.
+    //
+    // Called again, it sets up the new instance first: when that succeeds the
+    // previous instance is released and the user is logged out (the new
+    // connection has no session); when it fails the previous connection stays
+    // as it was. The SDK instance is released when the application's
+    // QCoreApplication is destroyed, so no answer arrives after that.
     bool ExportInterFace(QObject* owner, const QString& address, short port, bool flag);
     // Whether CreateOrsa returned a hub.
     bool BizOrsaClient_Create_Success() const;
 
+    // ---- Outcome of the last request ---------------------------------------
+    // The last request the facade sent, whichever operation sent it: for an
+    // operation made of several requests, the last one it made (the failed
+    // one when it stopped on a failure).
+    RequestOutcome lastRequestOutcome() const;
+    // The same in words: "success", "already exists", "still in use",
+    // "no answer within 15 s", ...
+    QString lastRequestText() const;
+
     // ---- Login and the current user's rights --------------------------------
     // Logs in, refreshes the cached accounts, roles and role permissions, and
-    // works out the user's role and permissions from them.
+    // works out the user's role and permissions from them. False, with the
+    // user logged out, when the login or any of the three fetches failed.
     bool AccountLogin(const QString& userName, const QString& password);
     bool AccountLogout();
     bool isLoggedIn();
@@ -235,8 +273,9 @@ signals:
 
 protected:
     // Blocks in a local event loop until sender emits signal (a SIGNAL() text).
-    // Re-entrant hazard: the loop dispatches every main-thread event, so a slot
-    // that runs meanwhile must not start another request.
+    // It starts the receiver's time-out, which emits
+    // signal_least_callback_coming() after 15 s. A generic wait, matched to no
+    // request: the library's own operations do not use it.
     void waitForResult(QObject* sender, const char* signal);
 
 private:
@@ -244,7 +283,10 @@ private:
 
     bool CreateORSAInstance(const QString& address, short port, bool flag);
     void setBizOrsaClient_Create_Success(bool created);
+    // Releases the SDK instance and forgets it: later requests are refused.
     void ReleaseORSAInstance();
+    static void releaseAtExit();
+    void forgetLogin();
 
     friend class Request;
 

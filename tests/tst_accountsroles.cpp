@@ -86,9 +86,15 @@ void tst_AccountsRoles::singleRequests_data()
                                  {"r1|Boss|most"},
                                  {"signalEditRole(r1|Boss|most)"}});
     // The role's permissions and grants stay cached.
-    addOutcomeRows(
-        "delete role",
-        {[c] { return c->DeleteOneRole("r1"); }, "DeleteRole(r1)", Reply(), "roles", {}, {}});
+    addOutcomeRows("delete role",
+                   {[c] { return c->DeleteOneRole("r1"); },
+                    "DeleteRole(r1)",
+                    Reply(),
+                    "roles",
+                    {},
+                    {},
+                    // The server deletes the role's grants and permissions with it.
+                    {{"permissions", {}}, {"video grants", {}}, {"alarm grants", {}}}});
     addOutcomeRows("add permission of a new type",
                    {[c] { return c->addRolePermission("r1", "audio", "on"); },
                     "AddRolePermission(r1|audio|on)",

@@ -14,13 +14,6 @@ using namespace DATACore;
 
 namespace {
 
-bool receiverTimerRuns()
-{
-    return !QAbstractEventDispatcher::instance()
-                ->registeredTimers(EventReceiver::instance())
-                .isEmpty();
-}
-
 tabREGIONCHANNELINFO regionChannel(const char* region, const char* channel, const char* dev)
 {
     tabREGIONCHANNELINFO r{};

@@ -306,6 +306,16 @@ void tst_Login::failedRefreshLeavesLoggedOut_data()
     QTest::addRow("permissions timed out")
         << "QueryRolePermission" << Reply::timeOut()
         << QStringList{"Login", "QueryAccount", "QueryRole", "QueryRolePermission"} << true << true;
+    // An answer with a failure empties its list: nothing the server did not give stays.
+    QTest::addRow("accounts answered with failure")
+        << "QueryAccount" << Reply::code(-7) << QStringList{"Login", "QueryAccount"} << false
+        << false;
+    QTest::addRow("roles answered with failure")
+        << "QueryRole" << Reply::code(-2) << QStringList{"Login", "QueryAccount", "QueryRole"}
+        << true << false;
+    QTest::addRow("permissions answered with failure")
+        << "QueryRolePermission" << Reply::code(-7)
+        << QStringList{"Login", "QueryAccount", "QueryRole", "QueryRolePermission"} << true << true;
 }
 
 void tst_Login::failedRefreshLeavesLoggedOut()
@@ -327,11 +337,20 @@ void tst_Login::failedRefreshLeavesLoggedOut()
     QCOMPARE(sdk().callNames(true), requests);
     QCOMPARE(loginState(), before);
     QVERIFY(!core()->isLoggedIn());
+    const bool answered = failure.mode == Reply::Answer;
+    const auto emptiedIfAnswered = [&](const char* op, int size) {
+        return answered && failing == QLatin1String(op) ? 0 : size;
+    };
     QCOMPARE(fieldOf(cache()->list_account_Info(), &AccountInfo::userName).size(),
-             accountsRefreshed ? kAccounts.size() : 1);
+             emptiedIfAnswered("QueryAccount", accountsRefreshed ? kAccounts.size() : 1));
     const QStringList roles = rolesRefreshed ? QStringList{"roleA", "roleB"} : QStringList{"old"};
-    QCOMPARE(fieldOf(cache()->list_role_info(), &RoleInfo::guid), roles);
-    QCOMPARE(permissionGuids(cache()->list_role_permission_info()), QStringList{"old"});
+    QCOMPARE(fieldOf(cache()->list_role_info(), &RoleInfo::guid).size(),
+             emptiedIfAnswered("QueryRole", roles.size()));
+    if (emptiedIfAnswered("QueryRole", 1))
+        QCOMPARE(fieldOf(cache()->list_role_info(), &RoleInfo::guid), roles);
+    const QStringList permissions =
+        emptiedIfAnswered("QueryRolePermission", 1) ? QStringList{"old"} : QStringList{};
+    QCOMPARE(permissionGuids(cache()->list_role_permission_info()), permissions);
 }
 
 void tst_Login::verifyPermission_data()

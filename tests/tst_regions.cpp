@@ -42,6 +42,8 @@ void tst_Regions::init()
     cache()->setList_region_info({{"g1", "g0", "North", 1, "n"}, {"g2", "g0", "South", 1, "s"}});
     cache()->setList_region_channel_info({{"g1", {"c1", "Door", "d1", 1}}});
     cache()->setList_device_channel_info({{"c1", "Cam 1", "d1", 1}, {"c2", "Cam 2", "d1", 2}});
+    cache()->setList_role_region_info({{"r1", "g1"}, {"r1", "g2"}, {"r2", "g1"}});
+    cache()->setList_role_alarm_info({{"r2", "g1"}, {"r1", "g2"}});
 }
 
 void tst_Regions::cleanup()
@@ -74,12 +76,15 @@ void tst_Regions::singleRequests_data()
                                             regions,
                                             {}});
     // Its channels stay filed.
-    addOutcomeRows("delete region", {[c] { return c->DeleteOneRegion("g1"); },
-                                     "DeleteRegion(g1)",
-                                     Reply(),
-                                     "regions",
-                                     {"g2|g0|South|1|s"},
-                                     {"signalDeleteRegion(g1)"}});
+    addOutcomeRows(
+        "delete region",
+        {[c] { return c->DeleteOneRegion("g1"); },
+         "DeleteRegion(g1)",
+         Reply(),
+         "regions",
+         {"g2|g0|South|1|s"},
+         {"signalDeleteRegionChannl(g1, c1)", "signalDeleteRegion(g1)"},
+         {{"region channels", {}}, {"video grants", {"r1|g2"}}, {"alarm grants", {"r1|g2"}}}});
     addOutcomeRows("file a cached channel",
                    {[c] { return c->AddRegionChannel("g2", "c2", "Gate"); },
                     "AddRegionChannel(g2|c2|Gate)",

@@ -71,6 +71,8 @@ class IAccountCallBackEvent : public QEvent
 {
 public:
     explicit IAccountCallBackEvent(QEvent::Type type) : QEvent(type) {}
+    // A matched answer is kept for its request as a copy; the lists are shared.
+    IAccountCallBackEvent(const IAccountCallBackEvent&) = default;
     ~IAccountCallBackEvent() override = default;
 
     int sid = -1;

@@ -1,5 +1,6 @@
 #include "eventreceiver.h"
 
+#include "answerwait_p.h"
 #include "dispatch_p.h"
 #include "orsalog_p.h"
 #include "userdatacache.h"
@@ -9,10 +10,6 @@
 #include <QtCore/QVariant>
 
 namespace DATACore {
-
-namespace {
-constexpr int kTimeOutMs = 15000;
-}
 
 EventReceiver* EventReceiver::_EventReceiver_instance_ptr = nullptr;
 
@@ -33,6 +30,9 @@ EventReceiver::~EventReceiver() = default;
 void EventReceiver::startTimeOut()
 {
     m_time_out = false;
+    // An older timer left running would end some later, unrelated wait.
+    if (m_timer_id != -1)
+        killTimer(m_timer_id);
     m_timer_id = startTimer(kTimeOutMs, Qt::CoarseTimer);
 }
 
@@ -53,22 +53,30 @@ void EventReceiver::setCurrent_guid(const QString& guid)
 
 void EventReceiver::timerEvent(QTimerEvent* event)
 {
-    killTimer(event->timerId());
+    const int timerId = event->timerId();
+    killTimer(timerId);
     m_time_out = true;
+    if (AnswerWait* wait = waitWithTimer(timerId)) {
+        wait->m_timerId = -1;
+        wait->finish(AnswerWait::TimedOut);
+    }
     emit signal_least_callback_coming();
-    m_timer_id = -1;
+    if (timerId == m_timer_id)
+        m_timer_id = -1;
     qCDebug(lcOrsa) << "account event receiver time out trigger!!";
 }
 
 void EventReceiver::customEvent(QEvent* event)
 {
-    // Only the sinks' callback events are ours. Anything else is left alone
-    // entirely: reading it as a callback event would be undefined, and
-    // stopping the time-out for it would leave the running wait without end.
-    const CallbackAction* action = callbackAction(event->type());
-    if (!action)
+    // Only the sinks' callback events are ours, checked by their dynamic type:
+    // another event of the same number may come from the application, and
+    // reading it as ours would be undefined.
+    const auto* ev = dynamic_cast<const IAccountCallBackEvent*>(event);
+    const CallbackAction* action = ev ? callbackAction(event->type()) : nullptr;
+    if (!action) {
+        QObject::customEvent(event);
         return;
-    const auto* ev = static_cast<const IAccountCallBackEvent*>(event);
+    }
 
     if (m_timer_id != -1) {
         killTimer(m_timer_id);
@@ -87,7 +95,29 @@ void EventReceiver::customEvent(QEvent* event)
         result.setProperty("guid", ev->guid);
     if (action->signal)
         (this->*action->signal)(action->operatorType, ev->sid, ev->result);
+    if (AnswerWait* wait = waitFor(ev->sid)) {
+        wait->m_answer = std::make_shared<const IAccountCallBackEvent>(*ev);
+        wait->finish(AnswerWait::Answered);
+    }
     emit signal_least_callback_coming();
+}
+
+AnswerWait* EventReceiver::waitFor(int sid) const
+{
+    for (auto it = m_waits.crbegin(); it != m_waits.crend(); ++it) {
+        if ((*it)->sid() == sid && (*it)->state() == AnswerWait::Waiting)
+            return *it;
+    }
+    return nullptr;
+}
+
+AnswerWait* EventReceiver::waitWithTimer(int timerId) const
+{
+    for (AnswerWait* wait : m_waits) {
+        if (wait->m_timerId == timerId)
+            return wait;
+    }
+    return nullptr;
 }
 
 } // namespace DATACore

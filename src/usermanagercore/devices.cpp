@@ -1,5 +1,7 @@
-// Devices. Their attributes travel through the result object's properties,
-// which applications read during the wait.
+// Devices. Their attributes are parked on the result object's properties for
+// applications that read them during the wait; the records are built from the
+// arguments themselves, which no other answer can overwrite.
+#include "cascade_p.h"
 #include "request_p.h"
 
 #include "BizOrsaClientLib.h"
@@ -7,9 +9,16 @@
 namespace DATACore {
 namespace {
 
-QVariant resultProperty(const char* name)
+// The attributes an add and an edit both send.
+void setSent(UDeviceInfo& device, const QString& name, const QString& number, const QString& user,
+             const QString& password, const QString& ip, int port)
 {
-    return UserDataCache::instance()->dataObj().property(name);
+    device.devName = name;
+    device.devNO = number;
+    device.devUser = user;
+    device.devPassword = password;
+    device.devIP = ip;
+    device.devPort = port;
 }
 
 } // namespace
@@ -45,17 +54,12 @@ bool UserManagerCore::AddDevice(const QString& name, const QString& number, cons
                       }))
         return false;
     UDeviceInfo device;
-    device.guid = resultProperty("guid").toString();
-    device.devName = resultProperty("devName").toString();
-    device.devNO = resultProperty("devNO").toString();
-    device.devUser = resultProperty("devUser").toString();
-    device.devPassword = resultProperty("devPassword").toString();
-    device.devIP = resultProperty("devIP").toString();
-    device.devPort = resultProperty("devPort").toInt();
-    device.devChannelNum = resultProperty("devChannelNum").toInt();
-    device.devVender = resultProperty("devVender").toInt();
-    device.devType = resultProperty("devType").toInt();
-    device.devBonline = resultProperty("devBonline").toInt();
+    device.guid = Request::resultGuid();
+    setSent(device, name, number, user, password, ip, port);
+    device.devChannelNum = channelNum;
+    device.devVender = vendor;
+    device.devType = type;
+    device.devBonline = online;
     updateCache(device, CacheAdd);
     emit signalAddDevice(device);
     return true;
@@ -91,13 +95,7 @@ bool UserManagerCore::EditDevice(const QString& guid, const QString& number, con
     if (cached.isEmpty())
         return true;
     UDeviceInfo device = cached.first();
-    device.devUser = resultProperty("devUser").toString();
-    device.guid = resultProperty("guid").toString();
-    device.devIP = resultProperty("devIP").toString();
-    device.devName = resultProperty("devName").toString();
-    device.devPassword = resultProperty("devPassword").toString();
-    device.devPort = resultProperty("devPort").toInt();
-    device.devNO = resultProperty("devNO").toString();
+    setSent(device, name, number, user, password, ip, port);
     updateCache(device, CacheEdit);
     emit signalEditDevice(device);
     return true;
@@ -121,6 +119,7 @@ bool UserManagerCore::DeleteDevice(const QString& guid)
     UDeviceInfo device;
     device.guid = guid;
     updateCache(device, CacheDelete);
+    dropDependents(*this, Deleted::Device, guid);
     emit signalDeleteDevice(guid);
     return true;
 }

@@ -1,6 +1,7 @@
 // Fetches: each asks the server for one kind of list; the receiver installs
 // the answer in the cache while the request waits.
 #include "request_p.h"
+#include "select_p.h"
 #include "userdatacache.h"
 
 #include "BizOrsaClientLib.h"
@@ -15,18 +16,20 @@ UserDataCache* cache()
     return UserDataCache::instance();
 }
 
+using Answer = IAccountCallBackEvent;
+
 // One fetch: ok tells whether an answer came; the list is collected from the
-// cache only when the answer reported success.
+// request's own answer, and only when it reported success.
 template <typename Call, typename Collect>
 auto fetch(const LogSite& site, const char* logText, const QString& key, bool& ok, Call&& call,
-           Collect&& collect) -> decltype(collect())
+           Collect&& collect) -> decltype(collect(std::declval<const Answer&>()))
 {
     const Outcome outcome =
         Request::send(site, ParamLog(logText, key), std::forward<Call>(call), Request::FetchSid);
-    ok = outcome.answered;
-    if (!outcome.result)
+    ok = outcome.answered();
+    if (!outcome.result())
         return {};
-    return collect();
+    return collect(*outcome.answer);
 }
 
 } // namespace
@@ -36,7 +39,7 @@ QList<AccountInfo> UserManagerCore::getAccountFromSDK(const QString& key, bool& 
     return fetch(
         ORSA_HERE, "get account param_user:", key, ok,
         [&] { return sdkCall(m_account, &IBizOrsaAccount::QueryAccount, key); },
-        [] { return cache()->list_account_Info(); });
+        [](const Answer& a) { return a.accounts; });
 }
 
 QList<RoleInfo> UserManagerCore::getRoleFromSDK(const QString& key, bool& ok)
@@ -44,7 +47,7 @@ QList<RoleInfo> UserManagerCore::getRoleFromSDK(const QString& key, bool& ok)
     return fetch(
         ORSA_HERE, "get role param_guid:", key, ok,
         [&] { return sdkCall(m_role, &IBizOrsaRole::QueryRole, key); },
-        [] { return cache()->list_role_info(); });
+        [](const Answer& a) { return a.roles; });
 }
 
 QList<RolePermissionInfo> UserManagerCore::getRolePermissionFromSDK(const QString& key, bool& ok)
@@ -54,7 +57,7 @@ QList<RolePermissionInfo> UserManagerCore::getRolePermissionFromSDK(const QStrin
         [&] {
             return sdkCall(m_rolePermission, &IBizOrsaRolePermission::QueryRolePermission, key);
         },
-        [] { return cache()->list_role_permission_info(); });
+        [](const Answer& a) { return a.rolePermissions; });
 }
 
 QList<RegionInfo> UserManagerCore::getRegionData(const QString& key, bool& ok)
@@ -62,7 +65,7 @@ QList<RegionInfo> UserManagerCore::getRegionData(const QString& key, bool& ok)
     return fetch(
         ORSA_HERE, "get one Region param_guid:", key, ok,
         [&] { return sdkCall(m_region, &IBizOrsaRegion::QueryRegion, key); },
-        [] { return cache()->list_region_info(); });
+        [](const Answer& a) { return a.regions; });
 }
 
 QList<RegionInfo> UserManagerCore::getOneRegionFromSDK(const QString& key, bool& ok)
@@ -75,7 +78,9 @@ QList<DeviceChancelInfo> UserManagerCore::getRegionChannelFromSDK(const QString&
     return fetch(
         ORSA_HERE, "get one Region channel param_RegionGuid:", key, ok,
         [&] { return sdkCall(m_region, &IBizOrsaRegion::QueryRegionChannel, key); },
-        [&] { return GetRegionChannel(key); });
+        [&](const Answer& a) {
+            return channelsOf(selectOrAll(a.regionChannels, &RegionChannelInfo::regionGuid, key));
+        });
 }
 
 QList<UDeviceInfo> UserManagerCore::getDeviceFromSDK(const QString& key, bool& ok)
@@ -83,7 +88,7 @@ QList<UDeviceInfo> UserManagerCore::getDeviceFromSDK(const QString& key, bool& o
     return fetch(
         ORSA_HERE, "get device param_guid:", key, ok,
         [&] { return sdkCall(m_device, &IBizOrsaDevice::QueryDevice, key); },
-        [] { return cache()->list_device_info(); });
+        [](const Answer& a) { return a.devices; });
 }
 
 QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfoFromSDK(const QString& key, bool& ok)
@@ -91,7 +96,9 @@ QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfoFromSDK(const QString
     return fetch(
         ORSA_HERE, "get device channel param_dev_guid:", key, ok,
         [&] { return sdkCall(m_device, &IBizOrsaDevice::QueryDeviceChannel, key); },
-        [&] { return getDevChannelInfo(key); });
+        [&](const Answer& a) {
+            return selectOrAll(a.deviceChannels, &DeviceChancelInfo::devGuid, key);
+        });
 }
 
 QList<UViewInfo> UserManagerCore::getViewFromSDK(const QString& key, bool& ok)
@@ -99,15 +106,18 @@ QList<UViewInfo> UserManagerCore::getViewFromSDK(const QString& key, bool& ok)
     return fetch(
         ORSA_HERE, "get view param_guid:", key, ok,
         [&] { return sdkCall(m_view, &IBizOrsaView::QueryView, key); },
-        [] { return cache()->list_view_info(); });
+        [](const Answer& a) { return a.views; });
 }
 
 QList<UViewInfo> UserManagerCore::getViewData(const QString& key)
 {
     ParamLog("get view param_guid:", key).write(ORSA_HERE);
     // A refused request has no answer to wait for.
-    if (sdkCall(m_view, &IBizOrsaView::QueryView, key) >= 0)
-        Request::wait();
+    const int sid = sdkCall(m_view, &IBizOrsaView::QueryView, key);
+    if (sid >= 0)
+        Request::wait(sid);
+    else
+        Request::refused(sid);
     return cache()->list_view_info();
 }
 
@@ -116,7 +126,7 @@ QList<UViewChannelInfo> UserManagerCore::getViewChannelFromSDK(const QString& ke
     return fetch(
         ORSA_HERE, "get view channel param_View_guid:", key, ok,
         [&] { return sdkCall(m_view, &IBizOrsaView::QueryViewChannel, key); },
-        [] { return cache()->viewChannelInfo(); });
+        [](const Answer& a) { return a.viewChannels; });
 }
 
 QList<UServerInfo> UserManagerCore::getServersFromSDK(const QString& key, bool& ok)
@@ -124,7 +134,7 @@ QList<UServerInfo> UserManagerCore::getServersFromSDK(const QString& key, bool& 
     return fetch(
         ORSA_HERE, "get server param_guid:", key, ok,
         [&] { return sdkCall(m_server, &IBizOrsaServer::QueryServer, key); },
-        [] { return cache()->list_server_info(); });
+        [](const Answer& a) { return a.servers; });
 }
 
 QList<RoleRegionInfo> UserManagerCore::getRegionVideoFromSDK(const QString& key, bool& ok)
@@ -132,7 +142,7 @@ QList<RoleRegionInfo> UserManagerCore::getRegionVideoFromSDK(const QString& key,
     return fetch(
         ORSA_HERE, "get Region Video param_role_guid:", key, ok,
         [&] { return sdkCall(m_videoRegion, &IBizOrsaVideoRegion::QueryVideoRegion, key); },
-        [] { return cache()->list_role_region_info(); });
+        [](const Answer& a) { return a.roleRegions; });
 }
 
 QList<RegionAlarmInfo> UserManagerCore::getAlarmRegionFromSDK(const QString& key, bool& ok)
@@ -140,7 +150,7 @@ QList<RegionAlarmInfo> UserManagerCore::getAlarmRegionFromSDK(const QString& key
     return fetch(
         ORSA_HERE, "get Region Alarm param_role_guid:", key, ok,
         [&] { return sdkCall(m_alarmRegion, &IBizOrsaAlarmRegion::QueryAlarmRegion, key); },
-        [] { return cache()->list_region_alarm_info(); });
+        [](const Answer& a) { return a.regionAlarms; });
 }
 
 bool UserManagerCore::getCacheFromSDK()
@@ -162,8 +172,7 @@ bool UserManagerCore::getCacheFromSDK()
     for (const auto& fetchOne : fetches) {
         bool ok = false;
         fetchOne(ok);
-        const bool result = cache()->dataObj().property("result").toBool();
-        allSucceeded = allSucceeded && ok && result;
+        allSucceeded = allSucceeded && Request::last().result();
     }
     return allSucceeded;
 }

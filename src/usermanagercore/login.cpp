@@ -4,6 +4,8 @@
 
 #include "BizOrsaClientLib.h"
 
+#include <functional>
+
 namespace DATACore {
 
 bool UserManagerCore::AccountLogin(const QString& userName, const QString& password)
@@ -14,17 +16,23 @@ bool UserManagerCore::AccountLogin(const QString& userName, const QString& passw
     if (!accepted)
         return false;
 
+    // The server now holds the new session: whatever follows, nobody keeps
+    // the previous user's login. Rights worked out from a list the server did
+    // not deliver would be invented, so any failed fetch fails the login.
     const QString all;
-    bool ok = false;
-    getAccountFromSDK(all, ok);
-    if (!ok)
-        return false;
-    getRoleFromSDK(all, ok);
-    if (!ok)
-        return false;
-    getRolePermissionFromSDK(all, ok);
-    if (!ok)
-        return false;
+    const std::function<void(bool&)> fetches[] = {
+        [&](bool& ok) { getAccountFromSDK(all, ok); },
+        [&](bool& ok) { getRoleFromSDK(all, ok); },
+        [&](bool& ok) { getRolePermissionFromSDK(all, ok); },
+    };
+    for (const auto& fetchOne : fetches) {
+        bool ok = false;
+        fetchOne(ok);
+        if (!Request::last().result()) {
+            forgetLogin();
+            return false;
+        }
+    }
 
     m_loggedIn = true;
     m_userName = userName;
@@ -56,12 +64,16 @@ bool UserManagerCore::AccountLogout()
 {
     const bool done = Request::run(ORSA_HERE, ParamLog("account longout"),
                                    [&] { return sdkCall(m_account, &IBizOrsaAccount::Logout); });
-    if (done) {
-        m_loggedIn = false;
-        m_userName.clear();
-        m_password.clear();
-    }
+    if (done)
+        forgetLogin();
     return done;
+}
+
+void UserManagerCore::forgetLogin()
+{
+    m_loggedIn = false;
+    m_userName.clear();
+    m_password.clear();
 }
 
 bool UserManagerCore::isLoggedIn()

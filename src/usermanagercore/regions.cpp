@@ -1,4 +1,5 @@
 // Regions and the channels filed in them.
+#include "cascade_p.h"
 #include "channelpart_p.h"
 #include "request_p.h"
 
@@ -77,6 +78,7 @@ bool UserManagerCore::DeleteOneRegion(const QString& guid)
                       [&] { return sdkCall(m_region, &IBizOrsaRegion::DeleteRegion, guid); }))
         return false;
     updateCache(RegionInfo{guid, {}, {}, 0, {}}, CacheDelete);
+    dropDependents(*this, Deleted::Region, guid);
     emit signalDeleteRegion(guid);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "request_p.h"
 
-#include "eventreceiver.h"
+#include "BizOrsaResultCodes.h"
+#include "answerwait_p.h"
 #include "userdatacache.h"
 
 #include <QtCore/QDebug>
@@ -25,15 +26,39 @@ void ParamLog::write(const LogSite& site) const
     }
 }
 
-Outcome Request::wait()
+namespace {
+
+Outcome& lastOutcome()
 {
-    UserManagerCore* core = UserManagerCore::instance();
-    EventReceiver* receiver = EventReceiver::instance();
-    core->waitForResult(receiver, SIGNAL(signal_least_callback_coming()));
-    Outcome outcome;
-    outcome.answered = receiver->timeOutFlag();
-    outcome.result = UserDataCache::instance()->dataObj().property("result").toBool();
+    static Outcome outcome;
     return outcome;
+}
+
+} // namespace
+
+Outcome Request::wait(int sid)
+{
+    AnswerWait wait(sid);
+    wait.exec();
+    Outcome outcome;
+    outcome.status =
+        wait.state() == AnswerWait::Answered ? RequestOutcome::Answered : RequestOutcome::TimedOut;
+    outcome.answer = wait.answer();
+    outcome.code = outcome.answer ? outcome.answer->result : BIZORSA_E_INTERNAL;
+    return lastOutcome() = outcome;
+}
+
+Outcome Request::refused(int sid)
+{
+    Outcome outcome;
+    outcome.status = RequestOutcome::Refused;
+    outcome.code = sid;
+    return lastOutcome() = outcome;
+}
+
+const Outcome& Request::last()
+{
+    return lastOutcome();
 }
 
 void Request::writeSid(const LogSite& site, SidLabel label, int sid)
@@ -48,9 +73,33 @@ void setResultProperties(std::initializer_list<std::pair<const char*, QVariant>>
         result.setProperty(property.first, property.second);
 }
 
-QString Request::resultGuid()
+} // namespace DATACore
+
+namespace DATACore {
+
+RequestOutcome UserManagerCore::lastRequestOutcome() const
 {
-    return UserDataCache::instance()->dataObj().property("guid").toString();
+    const Outcome& last = Request::last();
+    RequestOutcome outcome;
+    outcome.status = last.status;
+    outcome.resultCode = last.code;
+    return outcome;
+}
+
+QString UserManagerCore::lastRequestText() const
+{
+    const Outcome& last = Request::last();
+    switch (last.status) {
+    case RequestOutcome::NoRequest:
+        return QStringLiteral("no request made");
+    case RequestOutcome::Refused:
+        return QStringLiteral("refused by the SDK before it was sent");
+    case RequestOutcome::TimedOut:
+        return QStringLiteral("no answer within 15 s");
+    case RequestOutcome::Answered:
+        break;
+    }
+    return QString::fromUtf8(BizOrsaResultText(last.code));
 }
 
 } // namespace DATACore

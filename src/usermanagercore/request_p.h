@@ -2,6 +2,7 @@
 #ifndef REQUEST_P_H
 #define REQUEST_P_H
 
+#include "callbackevent_p.h"
 #include "orsalog_p.h"
 #include "recordkeys_p.h"
 #include "userdatacache.h"
@@ -13,6 +14,7 @@
 #include <QtCore/QVector>
 
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 namespace DATACore {
@@ -103,10 +105,18 @@ int sdkCall(Iface* iface, int (Iface::*op)(Params...), const Args&... args)
     return (iface->*op)(sdkArg(args)...);
 }
 
-// How a request ended; a refused one neither was answered nor succeeded.
+// How one request ended, read from the answer matched to it.
 struct Outcome {
-    bool answered = false; // an answer, not the time-out, ended the wait
-    bool result = false;   // the answer reported success
+    RequestOutcome::Status status = RequestOutcome::NoRequest;
+    int code = 0; // the server's result code; the request number when refused
+    std::shared_ptr<const IAccountCallBackEvent> answer;
+
+    // An answer, not the time-out, ended the wait.
+    bool answered() const { return status == RequestOutcome::Answered; }
+    // The answer reported success.
+    bool result() const { return answered() && code >= 0; }
+    // The guid an add's answer reported.
+    QString guid() const { return answer ? answer->guid : QString(); }
 };
 
 class Request
@@ -115,15 +125,15 @@ public:
     enum SidLabel { ManagementSid, FetchSid };
 
     // Make the call and log its request number; unless refused, wait for the
-    // answer or the time-out and read the outcome.
+    // answer or the time-out.
     template <typename Call>
     static Outcome call(const LogSite& site, Call&& request, SidLabel label = ManagementSid)
     {
         const int sid = request();
         writeSid(site, label, sid);
         if (sid < 0)
-            return {};
-        return wait();
+            return refused(sid);
+        return wait(sid);
     }
 
     // The whole road: the parameter line first.
@@ -139,22 +149,25 @@ public:
     template <typename Call>
     static bool run(const LogSite& site, const ParamLog& log, Call&& request)
     {
-        return send(site, log, std::forward<Call>(request)).result;
+        return send(site, log, std::forward<Call>(request)).result();
     }
 
     // For an operation that wrote its parameter line before other requests.
     template <typename Call>
     static bool run(const LogSite& site, Call&& request)
     {
-        return call(site, std::forward<Call>(request)).result;
+        return call(site, std::forward<Call>(request)).result();
     }
 
-    // Waits for the answer of a request already made.
-    static Outcome wait();
+    // Waits for the answer to the request numbered sid; it becomes the last outcome.
+    static Outcome wait(int sid);
+    static Outcome refused(int sid);
+    // The outcome of the last request made.
+    static const Outcome& last();
 
     static void writeSid(const LogSite& site, SidLabel label, int sid);
-    // The guid the answer to an add published.
-    static QString resultGuid();
+    // The guid the answer to the last request reported.
+    static QString resultGuid() { return last().guid(); }
 };
 
 // Mirrors a change the server confirmed into the cache (CacheAdd, CacheEdit

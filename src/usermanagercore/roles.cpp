@@ -1,4 +1,5 @@
 // Roles, role permissions and a role's video and alarm regions.
+#include "cascade_p.h"
 #include "request_p.h"
 
 #include "BizOrsaClientLib.h"
@@ -55,8 +56,9 @@ bool UserManagerCore::DeleteOneRole(const QString& guid)
     if (!Request::run(ORSA_HERE, ParamLog("delete role param_guid:", guid),
                       [&] { return sdkCall(m_role, &IBizOrsaRole::DeleteRole, guid); }))
         return false;
-    // The role's grants and the accounts naming it stay cached.
+    // The server refuses to delete a role an account still names.
     updateCache(RoleInfo{guid, {}, {}}, CacheDelete);
+    dropDependents(*this, Deleted::Role, guid);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "sinks_p.h"
 #include "userdatacache.h"
 
+#include <QtCore/QCoreApplication>
 #include <QtCore/QEventLoop>
 #include <QtCore/QVariant>
 
@@ -21,24 +22,67 @@ UserManagerCore::UserManagerCore(QObject* parent) : QObject(parent) {}
 // The SDK objects and the sinks are not ours to release.
 UserManagerCore::~UserManagerCore() = default;
 
+namespace {
+
+// The nine request faces of one SDK instance.
+struct Faces {
+    IBizOrsaAccount* account;
+    IBizOrsaDevice* device;
+    IBizOrsaView* view;
+    IBizOrsaRegion* region;
+    IBizOrsaRole* role;
+    IBizOrsaServer* server;
+    IBizOrsaRolePermission* rolePermission;
+    IBizOrsaVideoRegion* videoRegion;
+    IBizOrsaAlarmRegion* alarmRegion;
+
+    // All nine are asked for before any is looked at.
+    explicit Faces(IBizOrsaClient* hub)
+        : account(hub->GetAccountInterface()), device(hub->GetDeviceInterface()),
+          view(hub->GetViewInterface()), region(hub->GetRegionInterface()),
+          role(hub->GetRoleInterface()), server(hub->GetServerInterface()),
+          rolePermission(hub->GetRolePermissionInterface()),
+          videoRegion(hub->GetVideoRegionInterface()), alarmRegion(hub->GetAlarmRegionInterface())
+    {}
+    bool complete() const
+    {
+        return account && device && view && region && role && server && rolePermission &&
+               videoRegion && alarmRegion;
+    }
+};
+
+} // namespace
+
 bool UserManagerCore::ExportInterFace(QObject* owner, const QString& address, short port, bool flag)
 {
-    m_hub = CreateOrsa(address.toLocal8Bit().data(), port, flag);
-    setBizOrsaClient_Create_Success(m_hub != nullptr);
-    if (!m_hub)
+    IBizOrsaClient* const previous = m_hub;
+    QObject* const previousOwner = m_owner;
+    IBizOrsaClient* const hub = CreateOrsa(address.toLocal8Bit().data(), port, flag);
+    if (!hub) {
+        // A working connection is not given up for one that cannot be made.
+        if (!previous)
+            setBizOrsaClient_Create_Success(false);
         return false;
+    }
+    const Faces faces(hub);
+    if (previous && !faces.complete()) {
+        if (hub != previous)
+            DestroyOrsa(hub);
+        return false;
+    }
 
-    m_account = m_hub->GetAccountInterface();
-    m_device = m_hub->GetDeviceInterface();
-    m_view = m_hub->GetViewInterface();
-    m_region = m_hub->GetRegionInterface();
-    m_role = m_hub->GetRoleInterface();
-    m_server = m_hub->GetServerInterface();
-    m_rolePermission = m_hub->GetRolePermissionInterface();
-    m_videoRegion = m_hub->GetVideoRegionInterface();
-    m_alarmRegion = m_hub->GetAlarmRegionInterface();
-    if (!m_account || !m_device || !m_view || !m_region || !m_role || !m_server ||
-        !m_rolePermission || !m_videoRegion || !m_alarmRegion)
+    m_hub = hub;
+    setBizOrsaClient_Create_Success(true);
+    m_account = faces.account;
+    m_device = faces.device;
+    m_view = faces.view;
+    m_region = faces.region;
+    m_role = faces.role;
+    m_server = faces.server;
+    m_rolePermission = faces.rolePermission;
+    m_videoRegion = faces.videoRegion;
+    m_alarmRegion = faces.alarmRegion;
+    if (!faces.complete())
         return false;
 
     m_accountEvent = IAccountEvent::instance();
@@ -71,6 +115,18 @@ bool UserManagerCore::ExportInterFace(QObject* owner, const QString& address, sh
     m_hub->SetRolePermissionEvent(m_rolePermissionEvent);
     m_hub->SetVideoRegionEvent(m_regionRoleEvent);
     m_hub->SetAlarmRegionEvent(m_alarmRoleEvent);
+
+    if (previous && previous != hub) {
+        // Its thread is joined, so its last answers are all queued: handle
+        // them now, while no request of the new connection can share a number.
+        DestroyOrsa(previous);
+        if (previousOwner)
+            QCoreApplication::sendPostedEvents(previousOwner);
+        forgetLogin();
+    }
+    // Once per application object: its destructor runs the routines once.
+    qRemovePostRoutine(&UserManagerCore::releaseAtExit);
+    qAddPostRoutine(&UserManagerCore::releaseAtExit);
     return true;
 }
 
@@ -95,6 +151,26 @@ void UserManagerCore::ReleaseORSAInstance()
 {
     if (m_created)
         DestroyOrsa(m_hub);
+    // Kept pointers would reach into a released instance.
+    m_hub = nullptr;
+    m_account = nullptr;
+    m_device = nullptr;
+    m_view = nullptr;
+    m_region = nullptr;
+    m_role = nullptr;
+    m_server = nullptr;
+    m_rolePermission = nullptr;
+    m_videoRegion = nullptr;
+    m_alarmRegion = nullptr;
+    setBizOrsaClient_Create_Success(false);
+    forgetLogin();
+}
+
+// Runs as the QCoreApplication is destroyed: afterwards no SDK thread may
+// post into the receiver or touch the cache.
+void UserManagerCore::releaseAtExit()
+{
+    instance()->ReleaseORSAInstance();
 }
 
 void UserManagerCore::waitForResult(QObject* sender, const char* signal)

@@ -1,4 +1,5 @@
 // Views and the channels placed in them. No view channel operation emits a signal.
+#include "cascade_p.h"
 #include "channelpart_p.h"
 #include "request_p.h"
 
@@ -38,8 +39,8 @@ bool UserManagerCore::DeleteView(const QString& guid)
     if (!Request::run(ORSA_HERE, ParamLog("delete view param_guid:", guid),
                       [&] { return sdkCall(m_view, &IBizOrsaView::DeleteView, guid); }))
         return false;
-    // The view's placements stay cached.
     updateCache(UViewInfo{guid, {}, 0}, CacheDelete);
+    dropDependents(*this, Deleted::View, guid);
     emit signalDeleteView(guid);
     return true;
 }

@@ -326,6 +326,8 @@ struct OpCase {
     QString list; // the cached list the success changes; empty: none
     QStringList listAfter;
     QStringList signalsAfter;
+    // Other lists the success changes: what a delete takes with it.
+    CacheState alsoAfter = {};
 };
 
 inline void addOutcomeColumns()
@@ -337,16 +339,17 @@ inline void addOutcomeColumns()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QStringList>("listAfter");
     QTest::addColumn<QStringList>("signalsAfter");
+    QTest::addColumn<CacheState>("alsoAfter");
 }
 
 // A row for the success and one for each failure, which changes nothing.
 inline void addOutcomeRows(const char* name, const OpCase& c)
 {
     QTest::addRow("%s", name) << c.run << c.sent << c.success << true << c.list << c.listAfter
-                              << c.signalsAfter;
+                              << c.signalsAfter << c.alsoAfter;
     for (const Failure& f : failures())
-        QTest::addRow("%s, %s", name, f.name)
-            << c.run << c.sent << f.reply << false << QString() << QStringList() << QStringList();
+        QTest::addRow("%s, %s", name, f.name) << c.run << c.sent << f.reply << false << QString()
+                                              << QStringList() << QStringList() << CacheState();
 }
 
 // Runs the row of addOutcomeColumns against the current cache.
@@ -359,10 +362,13 @@ inline void checkOutcome()
     QFETCH(QString, list);
     QFETCH(QStringList, listAfter);
     QFETCH(QStringList, signalsAfter);
+    QFETCH(CacheState, alsoAfter);
     sdk().script(sent.section(QLatin1Char('('), 0, 0), reply);
     CacheState expected = cacheState();
     if (!list.isEmpty())
         expected[list] = listAfter;
+    for (auto it = alsoAfter.cbegin(); it != alsoAfter.cend(); ++it)
+        expected[it.key()] = it.value();
     SignalLog signalLog;
     QCOMPARE(run(), ok);
     QCOMPARE(requestTexts(), QStringList{sent});
@@ -401,5 +407,6 @@ inline void checkCompound(const std::function<bool(const QString&)>& run,
 Q_DECLARE_METATYPE(Reply)
 Q_DECLARE_METATYPE(ops::Operation)
 Q_DECLARE_METATYPE(ops::Scripts)
+Q_DECLARE_METATYPE(ops::CacheState)
 
 #endif // OPSFIXTURE_H

@@ -33,6 +33,12 @@ void fireTimeOutDuringNextWait()
     });
 }
 
+bool receiverTimerRuns()
+{
+    QObject* receiver = DATACore::EventReceiver::instance();
+    return !QAbstractEventDispatcher::instance()->registeredTimers(receiver).isEmpty();
+}
+
 QString sdkText(const char* text)
 {
     return text ? QString::fromLocal8Bit(text) : QStringLiteral("<null>");
@@ -59,6 +65,7 @@ void ScriptedSdk::reset()
     QMutexLocker lock(&m_mutex);
     m_calls.clear();
     m_scripts.clear();
+    m_held.clear();
     createFails = false;
     nullInterface.clear();
     onRequest = nullptr;
@@ -113,6 +120,17 @@ void ScriptedSdk::joinThreads()
         t.join();
 }
 
+void ScriptedSdk::releaseHeld()
+{
+    QList<std::function<void()>> held;
+    {
+        QMutexLocker lock(&m_mutex);
+        held.swap(m_held);
+    }
+    for (const auto& deliver : held)
+        deliver();
+}
+
 void ScriptedSdk::setText(char* field, std::size_t size, const QByteArray& text)
 {
     std::memset(field, 0, size);
@@ -143,6 +161,10 @@ int ScriptedSdk::request(const char* op, const QStringList& args, Deliver delive
         return sid;
     if (reply.firesTimeOut)
         fireTimeOutDuringNextWait();
+    if (reply.mode == Reply::Held) {
+        QMutexLocker lock(&m_mutex);
+        m_held.append([deliver, sid, reply] { deliver(sid, reply); });
+    }
     if (reply.mode == Reply::Answer) {
         if (reply.fromThread) {
             QMutexLocker lock(&m_mutex);

@@ -20,7 +20,7 @@
 
 // How the SDK answers one request.
 struct Reply {
-    enum Mode { Answer, Refuse, Silent };
+    enum Mode { Answer, Refuse, Silent, Held };
     Mode mode = Answer;
     int result = 0;
     int sid = -2;       // the request number to return; -2: the next one
@@ -49,6 +49,20 @@ struct Reply {
         Reply r = silent();
         r.firesTimeOut = true;
         return r;
+    }
+    // The answer comes only when the test calls releaseHeld(), on the
+    // caller's thread: an answer that arrives late, or out of order.
+    static Reply held(Reply answer)
+    {
+        answer.mode = Held;
+        return answer;
+    }
+    // No answer in time: the time-out fires; the answer comes at releaseHeld().
+    static Reply late(Reply answer)
+    {
+        answer = held(answer);
+        answer.firesTimeOut = true;
+        return answer;
     }
     static Reply code(int result)
     {
@@ -115,6 +129,8 @@ public:
     QStringList callNames(bool requestsOnly = false) const;
     // Waits for the threads that delivered answers.
     void joinThreads();
+    // Delivers the held answers, oldest first, and forgets them.
+    void releaseHeld();
 
     // Builders for SDK records.
     static void setText(char* field, std::size_t size, const QByteArray& text);
@@ -228,6 +244,7 @@ private:
     QHash<QString, QQueue<Reply>> m_scripts;
     int m_nextSid = 1;
     std::vector<std::thread> m_threads;
+    QList<std::function<void()>> m_held;
 };
 
 // The instance CreateOrsa hands out.
@@ -239,6 +256,8 @@ inline ScriptedSdk& sdk()
 // Sends the receiver the timer event of its running time-out, as if 15 s had
 // passed, during the next wait.
 void fireTimeOutDuringNextWait();
+// Whether a time-out timer of the receiver still runs.
+bool receiverTimerRuns();
 
 // Decoded arguments, as the SDK saw them.
 QString sdkText(const char* text);
