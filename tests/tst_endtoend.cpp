@@ -1,6 +1,7 @@
 // The whole road through the shipped SDK and its embedded service: the
 // public library, the real BizOrsaClientLib, answers from the SDK's threads.
 // The slots run in order and build one scenario on one database.
+#include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 #include "support/singletons.h"
 
@@ -160,6 +161,7 @@ private slots:
     void editRecords();
     void deleteRecords();
     void cacheAgreesWithFreshLoad();
+    void reconnect();
 
 private:
     QTemporaryDir m_dir;
@@ -464,6 +466,38 @@ void tst_EndToEnd::cacheAgreesWithFreshLoad()
         QCOMPARE(beyond(cached[list], it.value()), QStringList());
         QCOMPARE(beyond(it.value(), cached[list]), missing.value(list));
     }
+}
+
+// Each new connection releases the previous one: its thread is gone and its
+// session with it. A connection that cannot be made leaves the working one.
+void tst_EndToEnd::reconnect()
+{
+    const auto threadCount = [] {
+        return QDir(QStringLiteral("/proc/self/task"))
+            .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+            .size();
+    };
+    const QString address = QStringLiteral("embedded:") + m_dir.filePath("orsa.db");
+    QVERIFY(core()->isLoggedIn());
+    const int threads = threadCount();
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(core()->ExportInterFace(EventReceiver::instance(), address, 0, false));
+        QVERIFY(!core()->isLoggedIn());
+        QCOMPARE(threadCount(), threads);
+    }
+    bool ok = false;
+    core()->getRoleFromSDK(QString(), ok);
+    QVERIFY(ok);
+    QCOMPARE(core()->lastRequestOutcome().resultCode, int(BIZORSA_E_NOT_LOGGED_IN));
+
+    QVERIFY(core()->AccountLogin(QStringLiteral("admin"), QStringLiteral("admin")));
+    QVERIFY(
+        !core()->ExportInterFace(EventReceiver::instance(), QStringLiteral("nowhere"), 0, false));
+    QVERIFY(core()->BizOrsaClient_Create_Success());
+    QVERIFY(core()->isLoggedIn());
+    QVERIFY(!core()->getRoleFromSDK(QString(), ok).isEmpty());
+    QVERIFY(core()->lastRequestOutcome().succeeded());
+    QCOMPARE(threadCount(), threads);
 }
 
 QTEST_GUILESS_MAIN(tst_EndToEnd)

@@ -30,6 +30,8 @@ private slots:
     void failedLoginKeepsSession();
     void noCallbackAfterDestroy();
     void destroyFromInsideCallback();
+    void destroyedHubRefuses_data();
+    void destroyedHubRefuses();
 
 private:
     std::unique_ptr<TestHub> m_loggedOut; // shared by the rows that never log in
@@ -274,6 +276,52 @@ void tst_SdkHub::destroyFromInsideCallback()
     QVERIFY(s.refused < 0);
     // Queued requests are dropped: a 2nd callback would have to come from a freed hub.
     QCOMPARE(s.sink.all().size(), 1);
+}
+
+using KeptRequest = std::function<int(IBizOrsaClient* hub)>;
+Q_DECLARE_METATYPE(KeptRequest)
+
+void tst_SdkHub::destroyedHubRefuses_data()
+{
+    QTest::addColumn<KeptRequest>("request");
+    QTest::addRow("account") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetAccountInterface()->QueryAccount(""); });
+    QTest::addRow("login") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetAccountInterface()->Login("admin", "admin"); });
+    QTest::addRow("device") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetDeviceInterface()->DeleteDevice("d"); });
+    QTest::addRow("view") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetViewInterface()->AddView("v", 4); });
+    QTest::addRow("region") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetRegionInterface()->QueryRegion(""); });
+    QTest::addRow("role") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetRoleInterface()->QueryRole(""); });
+    QTest::addRow("server") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetServerInterface()->QueryServer(""); });
+    QTest::addRow("permission") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetRolePermissionInterface()->QueryRolePermission(""); });
+    QTest::addRow("video grant") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetVideoRegionInterface()->QueryVideoRegion(""); });
+    QTest::addRow("alarm grant") << KeptRequest(
+        [](IBizOrsaClient* h) { return h->GetAlarmRegionInterface()->QueryAlarmRegion(""); });
+}
+
+// A pointer kept after DestroyOrsa reaches a remnant that refuses, never
+// freed memory (the sanitizer build would tell).
+void tst_SdkHub::destroyedHubRefuses()
+{
+    QFETCH(KeptRequest, request);
+    RecordingSink sink;
+    IBizOrsaClient* hub = CreateOrsa("embedded", 0, false);
+    QVERIFY(hub);
+    sink.attach(hub);
+    QVERIFY(request(hub) > 0);
+    QVERIFY(sink.await(1).name.size() > 0);
+    DestroyOrsa(hub);
+    QCOMPARE(request(hub), int(BIZORSA_REFUSED));
+    hub->SetRoleEvent(&sink); // registering again changes nothing
+    QCOMPARE(request(hub), int(BIZORSA_REFUSED));
+    QCOMPARE(sink.all().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_SdkHub)
