@@ -271,6 +271,41 @@ private slots:
         QCOMPARE(listJson(QStringLiteral("roles"), m_site).size(), 6);
     }
 
+    // A request the server refuses is reported with the server's reason.
+    void refusalSaysWhy_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("already exists") << QStringList{QStringLiteral("add"),
+                                                       QStringLiteral("account"),
+                                                       QStringLiteral("--name"),
+                                                       QStringLiteral("admin"),
+                                                       QStringLiteral("--new-password-file"),
+                                                       QStringLiteral("@secret")}
+                                        << "orsactl: add account 'admin': already exists";
+        // The administrators' role is still named by the admin account.
+        QTest::newRow("still in use")
+            << QStringList{QStringLiteral("delete"), QStringLiteral("role"),
+                           QStringLiteral("88341189")}
+            << "orsactl: delete role '88341189': still in use";
+    }
+
+    void refusalSaysWhy()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, line);
+        args.replaceInStrings(QStringLiteral("@secret"),
+                              writeFile(QStringLiteral("secret"), "another-password\n"));
+        const QJsonArray accounts = listJson(QStringLiteral("accounts"), m_site);
+        const QJsonArray roles = listJson(QStringLiteral("roles"), m_site);
+        const Run r = run(args, m_site);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.out, QString());
+        QCOMPARE(lines(r.err), QStringList{line});
+        QCOMPARE(listJson(QStringLiteral("accounts"), m_site), accounts);
+        QCOMPARE(listJson(QStringLiteral("roles"), m_site), roles);
+    }
+
     // A malformed file is refused with its line and column before any request.
     void malformedImport_data()
     {

@@ -20,9 +20,7 @@ void usageError(const QString& message)
 
 QString lastRequestReason()
 {
-    return DATACore::EventReceiver::instance()->timeOutFlag()
-               ? QStringLiteral("refused by the server")
-               : QStringLiteral("no answer from the server");
+    return DATACore::UserManagerCore::instance()->lastRequestText();
 }
 
 void requestFailed(const QString& operation, const QString& record)

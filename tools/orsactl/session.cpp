@@ -2,6 +2,7 @@
 
 #include "secrets.h"
 
+#include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 
 #include <QtCore/QDir>
@@ -68,12 +69,14 @@ Session& Session::open(const Context& ctx)
     UserManagerCore* core = UserManagerCore::instance();
     if (!core->ExportInterFace(receiver, session.address, port, false))
         throw Failure(ExitFailed, QStringLiteral("cannot connect to %1").arg(session.address));
-    if (!core->AccountLogin(session.user, password))
+    if (!core->AccountLogin(session.user, password)) {
+        // The service does not tell an unknown name from a wrong password.
+        const bool rejected = core->lastRequestOutcome().resultCode == BIZORSA_E_NOT_LOGGED_IN;
         throw Failure(ExitFailed, QStringLiteral("login as '%1' at %2 failed: %3")
                                       .arg(session.user, session.address,
-                                           receiver->timeOutFlag()
-                                               ? QStringLiteral("wrong user name or password")
-                                               : QStringLiteral("no answer from the server")));
+                                           rejected ? QStringLiteral("wrong user name or password")
+                                                    : lastRequestReason()));
+    }
     if (!core->getCacheFromSDK())
         throw Failure(ExitFailed, QStringLiteral("loading the lists from %1 failed: %2")
                                       .arg(session.address, lastRequestReason()));
