@@ -471,7 +471,7 @@ protected:
 BIZORSA_API IBizOrsaClient* CreateOrsa(const char* address, short port, bool flag);
 // Releases a hub made by CreateOrsa: its thread stops and its connection and
 // storage are freed; no callback runs after it returns. The hub object and its
-// nine sub-interfaces stay valid as a small remnant (a few hundred bytes, kept
+// nine sub-interfaces stay valid as a small remnant (about a kilobyte, kept
 // until the process ends), so that a pointer kept by mistake is refused
 // instead of reaching freed memory: every request through it returns a
 // negative number and gets no callback. Call it once per hub.

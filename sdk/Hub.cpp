@@ -111,11 +111,12 @@ void Hub::destroy()
 
 void Hub::keepRemnant(Hub* hub)
 {
-    // Reachable until the process ends, so that they are not taken for leaks.
-    static std::mutex mutex;
-    static std::vector<Hub*> remnants;
-    std::lock_guard<std::mutex> lock(mutex);
-    remnants.push_back(hub);
+    // Never destroyed, so that the remnants stay reachable until the very end
+    // and are not taken for leaks.
+    static std::mutex* const mutex = new std::mutex;
+    static std::vector<Hub*>* const remnants = new std::vector<Hub*>;
+    std::lock_guard<std::mutex> lock(*mutex);
+    remnants->push_back(hub);
 }
 
 } // namespace orsa
