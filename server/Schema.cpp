@@ -42,12 +42,7 @@ CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, user TEXT NOT NU
     password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL, type INTEGER NOT NULL);
 )";
 
-// user_version too, for the tools that look there.
-const char* const kVersionTable = R"(
-CREATE TABLE service_version(version INTEGER NOT NULL);
-INSERT INTO service_version VALUES(2);
-PRAGMA user_version=2;
-)";
+const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
 
 bool hasTable(Database& db, const char* name)
 {
@@ -69,6 +64,27 @@ int schemaVersion(Database& db)
         return 0;
     }
     throw DbError::of(DbError::Problem::NotOurs);
+}
+
+// A newer service may have changed anything: its database is left alone.
+int usableVersion(Database& db)
+{
+    const int version = schemaVersion(db);
+    if (version > kSchemaVersion)
+        throw DbError(std::string(DbError::of(DbError::Problem::Newer).what()) + " (version " +
+                          std::to_string(version) + "; this one knows up to " +
+                          std::to_string(kSchemaVersion) + ")",
+                      DbError::Problem::Newer);
+    return version;
+}
+
+// In user_version too, for the tools that look there.
+void recordVersion(Database& db)
+{
+    const std::string version = std::to_string(kSchemaVersion);
+    db.exec("DELETE FROM service_version");
+    db.exec(("INSERT INTO service_version VALUES(" + version + ")").c_str());
+    db.exec(("PRAGMA user_version=" + version).c_str());
 }
 
 void create(Database& db, const PasswordRecord& admin)
@@ -105,23 +121,21 @@ void prepareDatabase(Database& db, int hashIterations)
     // crash rolls an unfinished transaction back.
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=FULL");
-    int version = schemaVersion(db);
-    if (version > kSchemaVersion)
-        throw DbError(std::string(DbError::of(DbError::Problem::Newer).what()) + " (version " +
-                          std::to_string(version) + "; this one knows up to " +
-                          std::to_string(kSchemaVersion) + ")",
-                      DbError::Problem::Newer);
+    int version = usableVersion(db);
     if (version == kSchemaVersion)
         return;
     // Hashed before the write lock is taken: the hash is deliberately slow.
     const PasswordRecord admin =
         version == 0 ? makePasswordRecord("admin", hashIterations) : PasswordRecord{};
     Transaction t(db);
-    version = schemaVersion(db); // another process may have been first
+    version = usableVersion(db); // another process may have been first
+    if (version == kSchemaVersion)
+        return;
     if (version == 0)
         create(db, admin.salt.empty() ? makePasswordRecord("admin", hashIterations) : admin);
     else if (version == 1)
         upgradeFrom1(db);
+    recordVersion(db);
     t.commit();
 }
 
