@@ -400,6 +400,52 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.db"))));
     }
 
+    // An account whose role has manage.regions adds a region with the grants
+    // the library sends after it, and nothing else.
+    void regionManagerThroughTheLibrary()
+    {
+        const QString address = cheapDatabase(QStringLiteral("rights.db"));
+        const Run role =
+            run({QStringLiteral("add"), QStringLiteral("role"), QStringLiteral("--name"),
+                 QStringLiteral("Mappers"), QStringLiteral("--json")},
+                address);
+        QCOMPARE(role.code, 0);
+        const QString guid = QJsonDocument::fromJson(role.out.toUtf8())
+                                 .array()
+                                 .first()[QStringLiteral("guid")]
+                                 .toString();
+        QVERIFY(!guid.isEmpty());
+        QCOMPARE(run({QStringLiteral("add"), QStringLiteral("permission"), QStringLiteral("--role"),
+                      guid, QStringLiteral("--type"), QStringLiteral("manage.regions"),
+                      QStringLiteral("--value"), QStringLiteral("true")},
+                     address)
+                     .code,
+                 0);
+        const QString file = writeFile(QStringLiteral("mapper-password"), "Mapper-pw-1\n");
+        QCOMPARE(run({QStringLiteral("add"), QStringLiteral("account"), QStringLiteral("--name"),
+                      QStringLiteral("mapper"), QStringLiteral("--role"), guid,
+                      QStringLiteral("--new-password-file"), file},
+                     address)
+                     .code,
+                 0);
+        const QString password = QStringLiteral("Mapper-pw-1");
+        const QString user = QStringLiteral("mapper");
+        const Run region = run({QStringLiteral("add"), QStringLiteral("region"),
+                                QStringLiteral("--name"), QStringLiteral("Yard")},
+                               address, password, user);
+        QCOMPARE(region.err, QString());
+        QCOMPARE(region.code, 0);
+        const Run device = run({QStringLiteral("add"), QStringLiteral("device"),
+                                QStringLiteral("--name"), QStringLiteral("cam")},
+                               address, password, user);
+        QCOMPARE(device.code, 1);
+        QVERIFY2(device.err.contains(QStringLiteral("add device 'cam'")), qPrintable(device.err));
+        const Run accounts =
+            run({QStringLiteral("list"), QStringLiteral("accounts")}, address, password, user);
+        QCOMPARE(accounts.code, 0);
+        QCOMPARE(lines(accounts.out).size(), 2); // the header and its own
+    }
+
     // A script without a password fails instead of trying the default one.
     void noPasswordWithoutTerminal()
     {
