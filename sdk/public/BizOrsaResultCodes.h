@@ -9,8 +9,10 @@
 enum BizOrsaResult {
     BIZORSA_OK = 0,
     BIZORSA_REFUSED = -1,
-    // Any request but Login before a successful Login, and a failed Login
-    // (unknown name and wrong password are not told apart).
+    // Any request but Login before a successful Login or after the session
+    // ended (its account was deleted, or given a new password by another
+    // session), and a failed Login (unknown name and wrong password are not
+    // told apart).
     BIZORSA_E_NOT_LOGGED_IN = -2,
     // The key of an edit or delete, or a record an add or edit refers to, does not exist.
     BIZORSA_E_NOT_FOUND = -3,
