@@ -39,7 +39,7 @@ void Hub::deliver(const Answer& answer)
 {
     try {
         switch (answer.op) {
-#define ORSA_DELIVER_CASE(op, iface, cb, shape, rec, args)                                         \
+#define ORSA_DELIVER_CASE(op, iface, cb, shape, rec, access, args)                                 \
     case Op::op:                                                                                   \
         if (auto* sink = m_sinks.iface.load())                                                     \
             deliver##shape<rec>(sink, &IBizOrsa##iface##Event::cb, answer);                        \

@@ -1,13 +1,20 @@
-// CreateOrsa and DestroyOrsa, the library's only exported symbols.
+// CreateOrsa, DestroyOrsa and BizOrsaLastCreateError, the library's only
+// exported symbols.
+#include "BizOrsaCreateError.h"
 #include "EmbeddedTransport.h"
+#include "HashCost.h"
 #include "Hub.h"
 
 #include <cstring>
+#include <exception>
 #include <memory>
 
 namespace {
 
 constexpr char kEmbedded[] = "embedded";
+
+// Per thread, like errno: hubs may be made on several threads at once.
+thread_local std::string lastCreateError;
 
 // "embedded": private in-memory database; "embedded:PATH": SQLite file at PATH.
 // Empty when the address names no embedded service.
@@ -26,16 +33,26 @@ std::string embeddedDatabase(const char* address)
 // The port and the flag are for the network transport, which is not there yet.
 IBizOrsaClient* CreateOrsa(const char* address, short /*port*/, bool /*flag*/)
 {
-    if (!address)
-        return nullptr;
-    const std::string database = embeddedDatabase(address);
-    if (database.empty())
-        return nullptr;
-    try {
-        return new orsa::Hub(std::make_unique<orsa::EmbeddedTransport>(database));
-    } catch (...) {
+    lastCreateError.clear();
+    const std::string database = address ? embeddedDatabase(address) : std::string();
+    if (database.empty()) {
+        lastCreateError = "no embedded service at this address";
         return nullptr;
     }
+    try {
+        return new orsa::Hub(
+            std::make_unique<orsa::EmbeddedTransport>(database, orsa::embeddedHashIterations()));
+    } catch (const std::exception& e) {
+        lastCreateError = e.what();
+    } catch (...) {
+        lastCreateError = "the service could not start";
+    }
+    return nullptr;
+}
+
+const char* BizOrsaLastCreateError()
+{
+    return lastCreateError.c_str();
 }
 
 void DestroyOrsa(IBizOrsaClient* hub)

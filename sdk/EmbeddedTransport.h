@@ -11,7 +11,9 @@ class EmbeddedTransport final : public Transport
 {
 public:
     // Throws DbError when the database cannot be opened.
-    explicit EmbeddedTransport(const std::string& databasePath) : m_service(databasePath) {}
+    EmbeddedTransport(const std::string& databasePath, int hashIterations)
+        : m_service(databasePath, hashIterations)
+    {}
     std::string exchange(const std::string& requestFrame) override
     {
         return m_service.handleFrame(m_session, requestFrame);

@@ -88,7 +88,8 @@ Reply handleDeleteDevice(Call& call)
 
 Reply handleQueryDevice(Call& call)
 {
-    return fetch<tabDEVICEINFO>(call.db, kDeviceQuery, call.text(0), fillDevice);
+    return fetchGuarded(call, kDeviceQuery, fillDevice, &tabDEVICEINFO::devPassword,
+                        Right::Devices);
 }
 
 // Keyed by device guid.

@@ -24,8 +24,14 @@ constexpr std::uint32_t recordSize<NoRecord>()
     static_cast<std::uint8_t>(std::initializer_list<int>{__VA_ARGS__}.size())
 
 const OpInfo kOps[] = {
-#define ORSA_OP_ROW(op, iface, cb, shape, rec, args)                                               \
-    {#op, Iface::iface, Shape::shape, recordSize<rec>(), ORSA_ARG_COUNT args, ORSA_ARG_LIST args},
+#define ORSA_OP_ROW(op, iface, cb, shape, rec, access, args)                                       \
+    {#op,                                                                                          \
+     Iface::iface,                                                                                 \
+     Shape::shape,                                                                                 \
+     Access::access,                                                                               \
+     recordSize<rec>(),                                                                            \
+     ORSA_ARG_COUNT args,                                                                          \
+     ORSA_ARG_LIST args},
     ORSA_FOR_EACH_OP(ORSA_OP_ROW)
 #undef ORSA_OP_ROW
 };

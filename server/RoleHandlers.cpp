@@ -1,4 +1,5 @@
 // Roles and their permissions.
+#include "BizOrsaRights.h"
 #include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
@@ -46,10 +47,13 @@ Reply handleEditRole(Call& call)
                      call.text(0), call.text(1), call.text(2));
 }
 
-// A role an account names stays; otherwise its permissions and grants go with it.
+// A role an account names stays, and so does the administrators' role even
+// without one; otherwise its permissions and grants go with it.
 Reply handleDeleteRole(Call& call)
 {
     const std::string& guid = call.text(0);
+    if (guid == BIZORSA_ADMINISTRATORS_ROLE)
+        return failure(BIZORSA_E_STILL_IN_USE);
     Transaction t(call.db);
     if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", guid))
         return failure(BIZORSA_E_NOT_FOUND);

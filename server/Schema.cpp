@@ -1,11 +1,15 @@
 #include "Schema.h"
 
+#include "LoginThrottle.h"
 #include "Secrets.h"
 
 namespace orsa {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+// 1: the first tables, the version in user_version only.
+// 2: the version in a table (a restored .dump keeps tables, not user_version),
+//    salt and hash as BLOBs, failed logins.
+constexpr int kSchemaVersion = 2;
 
 // Rows keep insertion order through their rowid: queries answer in it.
 const char* const kTables = R"(
@@ -38,39 +42,100 @@ CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, user TEXT NOT NU
     password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL, type INTEGER NOT NULL);
 )";
 
+const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
+
+bool hasTable(Database& db, const char* name)
+{
+    Statement s(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+    s.bind(1, std::string(name));
+    return s.step();
+}
+
+// 0 for a database without tables, which is made afresh.
 int schemaVersion(Database& db)
 {
-    Statement s(db, "PRAGMA user_version");
-    return s.step() ? s.integer(0) : 0;
+    if (hasTable(db, "service_version")) {
+        Statement s(db, "SELECT max(version) FROM service_version");
+        if (s.step() && s.integer(0) > 0)
+            return s.integer(0);
+    } else if (hasTable(db, "accounts") && hasTable(db, "roles")) {
+        return 1;
+    } else if (!Statement(db, "SELECT 1 FROM sqlite_master").step()) {
+        return 0;
+    }
+    throw DbError::of(DbError::Problem::NotOurs);
+}
+
+// A newer service may have changed anything: its database is left alone.
+int usableVersion(Database& db)
+{
+    const int version = schemaVersion(db);
+    if (version > kSchemaVersion)
+        throw DbError(std::string(DbError::of(DbError::Problem::Newer).what()) + " (version " +
+                          std::to_string(version) + "; this one knows up to " +
+                          std::to_string(kSchemaVersion) + ")",
+                      DbError::Problem::Newer);
+    return version;
+}
+
+// In user_version too, for the tools that look there.
+void recordVersion(Database& db)
+{
+    const std::string version = std::to_string(kSchemaVersion);
+    db.exec("DELETE FROM service_version");
+    db.exec(("INSERT INTO service_version VALUES(" + version + ")").c_str());
+    db.exec(("PRAGMA user_version=" + version).c_str());
+}
+
+void create(Database& db, const PasswordRecord& admin)
+{
+    db.exec(kTables);
+    db.exec(kLoginFailuresTable);
+    db.exec(kVersionTable);
+    db.exec("INSERT INTO roles VALUES('88341189', 'Administrator', '')");
+    Statement s(db, "INSERT INTO accounts VALUES('admin', '', '', '88341189', ?1, ?2, ?3)");
+    s.bind(1, Blob{admin.salt}).bind(2, Blob{admin.hash}).bind(3, admin.iterations);
+    s.run();
+}
+
+// Version 1 bound salt and hash as TEXT; their bytes stay as they are.
+void upgradeFrom1(Database& db)
+{
+    db.exec("UPDATE accounts SET salt = CAST(salt AS BLOB), hash = CAST(hash AS BLOB)");
+    db.exec(kLoginFailuresTable);
+    db.exec(kVersionTable);
 }
 
 } // namespace
 
-PasswordRecord makePasswordRecord(const std::string& password)
+PasswordRecord makePasswordRecord(const std::string& password, int iterations)
 {
-    PasswordRecord r{randomBytes(kSaltSize), {}, kPbkdf2Iterations};
+    PasswordRecord r{randomBytes(kSaltSize), {}, iterations};
     r.hash = hashPassword(password, r.salt, r.iterations);
     return r;
 }
 
-void prepareDatabase(Database& db)
+void prepareDatabase(Database& db, int hashIterations)
 {
     // WAL with FULL sync: a commit is on disk before its answer leaves, and a
     // crash rolls an unfinished transaction back.
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=FULL");
-    if (schemaVersion(db) >= kSchemaVersion)
+    int version = usableVersion(db);
+    if (version == kSchemaVersion)
         return;
-    const PasswordRecord admin = makePasswordRecord("admin");
+    // Hashed before the write lock is taken: the hash is deliberately slow.
+    const PasswordRecord admin =
+        version == 0 ? makePasswordRecord("admin", hashIterations) : PasswordRecord{};
     Transaction t(db);
-    if (schemaVersion(db) >= kSchemaVersion) // another process was first
+    version = usableVersion(db); // another process may have been first
+    if (version == kSchemaVersion)
         return;
-    db.exec(kTables);
-    db.exec("INSERT INTO roles VALUES('88341189', 'Administrator', '')");
-    Statement s(db, "INSERT INTO accounts VALUES('admin', '', '', '88341189', ?1, ?2, ?3)");
-    s.bind(1, admin.salt).bind(2, admin.hash).bind(3, admin.iterations);
-    s.run();
-    db.exec("PRAGMA user_version=1");
+    if (version == 0)
+        create(db, admin.salt.empty() ? makePasswordRecord("admin", hashIterations) : admin);
+    else if (version == 1)
+        upgradeFrom1(db);
+    recordVersion(db);
     t.commit();
 }
 

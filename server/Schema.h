@@ -5,8 +5,10 @@
 
 namespace orsa {
 
-// Durability settings, then tables and the first account on a new database.
-void prepareDatabase(Database& db);
+// Durability settings, then the tables and the first account on a new
+// database, or the changes since the version an older database was made by.
+// Throws DbError naming the problem (see DbError::Problem).
+void prepareDatabase(Database& db, int hashIterations);
 
 // A new account's salt and hash columns for a clear password.
 struct PasswordRecord {
@@ -14,7 +16,7 @@ struct PasswordRecord {
     std::string hash;
     int iterations;
 };
-PasswordRecord makePasswordRecord(const std::string& password);
+PasswordRecord makePasswordRecord(const std::string& password, int iterations);
 
 } // namespace orsa
 

@@ -54,7 +54,7 @@ Reply handleDeleteServer(Call& call)
 
 Reply handleQueryServer(Call& call)
 {
-    return fetch<tabSERVERINFO>(call.db, kServerQuery, call.text(0), fillServer);
+    return fetchGuarded(call, kServerQuery, fillServer, &tabSERVERINFO::password, Right::Servers);
 }
 
 } // namespace orsa

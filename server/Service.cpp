@@ -1,8 +1,10 @@
 #include "Service.h"
 
+#include "Rights.h"
 #include "Schema.h"
 #include "ServiceHandlers_p.h"
 
+#include <chrono>
 #include <exception>
 
 namespace orsa {
@@ -11,7 +13,7 @@ namespace {
 using Handler = Reply (*)(Call&);
 
 const Handler kHandlers[] = {
-#define ORSA_HANDLER_ROW(op, iface, cb, shape, rec, args) &handle##op,
+#define ORSA_HANDLER_ROW(op, iface, cb, shape, rec, access, args) &handle##op,
     ORSA_FOR_EACH_OP(ORSA_HANDLER_ROW)
 #undef ORSA_HANDLER_ROW
 };
@@ -33,9 +35,29 @@ bool argumentsFit(const OpInfo& info, const std::vector<Arg>& args)
 
 } // namespace
 
-Service::Service(const std::string& databasePath) : m_db(databasePath)
+std::int64_t wallClock()
 {
-    prepareDatabase(m_db);
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+Service::Service(const std::string& databasePath, int hashIterations, Clock clock)
+    : m_db(databasePath), m_settings{hashIterations, std::move(clock)}
+{
+    prepareDatabase(m_db, hashIterations);
+}
+
+Reply Service::run(Session& session, const OpInfo& info, const Request& request)
+{
+    const std::optional<Caller> caller = currentCaller(m_db, session);
+    if (!caller && info.access != Access::Open)
+        return failure(BIZORSA_E_NOT_LOGGED_IN);
+    if (!argumentsFit(info, request.args))
+        return failure(BIZORSA_E_INVALID_ARGUMENT);
+    if (caller && !permits(info.access, *caller, request.args))
+        return failure(BIZORSA_E_FORBIDDEN);
+    Call call{m_db, session, caller ? &*caller : nullptr, m_settings, request.args};
+    return kHandlers[static_cast<std::size_t>(request.op)](call);
 }
 
 Answer Service::handle(Session& session, const Request& request)
@@ -47,14 +69,9 @@ Answer Service::handle(Session& session, const Request& request)
     Reply reply;
     if (!info) {
         reply = failure(BIZORSA_E_INVALID_ARGUMENT);
-    } else if (!session.loggedIn && request.op != Op::Login) {
-        reply = failure(BIZORSA_E_NOT_LOGGED_IN);
-    } else if (!argumentsFit(*info, request.args)) {
-        reply = failure(BIZORSA_E_INVALID_ARGUMENT);
     } else {
         try {
-            Call call{m_db, session, request.args};
-            reply = kHandlers[static_cast<std::size_t>(request.op)](call);
+            reply = run(session, *info, request);
         } catch (const std::exception&) {
             // The handler's transaction has rolled back: nothing was applied.
             reply = failure(BIZORSA_E_INTERNAL);

@@ -7,24 +7,46 @@
 #include "Frame.h"
 #include "SqliteDb.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace orsa {
+
+struct OpInfo;
+struct Reply;
 
 // What the service remembers about one client between its requests.
 struct Session {
     bool loggedIn = false;
     std::string userName;
+    // The salt of the password it logged in with. A new password comes with a
+    // new salt, which ends the account's other sessions.
+    std::string passwordSalt;
+};
+
+// Milliseconds since the epoch. Failed logins are timed by it alone, so that
+// a test can move time on without waiting.
+using Clock = std::function<std::int64_t()>;
+std::int64_t wallClock();
+
+// What a service runs with besides its database.
+struct ServiceSettings {
+    // PBKDF2 iterations of every password hash the service makes (the first
+    // account of a new database, added accounts, new passwords). A stored
+    // hash records its own count and is checked with it.
+    int hashIterations;
+    Clock clock;
 };
 
 class Service
 {
 public:
     // ":memory:" for a private in-memory database, or a file path (created
-    // when missing). A new database holds the account "admin" / "admin" of the
-    // role "Administrator" (guid 88341189). Throws DbError when the database
-    // cannot be opened or prepared.
-    explicit Service(const std::string& databasePath);
+    // 0600 when missing). A new database holds the account "admin" / "admin" of
+    // the role "Administrator" (guid 88341189); an older one is brought up to
+    // date. Throws DbError when the database cannot be opened or prepared.
+    Service(const std::string& databasePath, int hashIterations, Clock clock = wallClock);
 
     // The answer frame to a request frame, or an empty string when the frame
     // is too damaged to answer. Every change is committed before this returns.
@@ -32,7 +54,10 @@ public:
     Answer handle(Session& session, const Request& request);
 
 private:
+    Reply run(Session& session, const OpInfo& info, const Request& request);
+
     Database m_db;
+    ServiceSettings m_settings;
 };
 
 } // namespace orsa

@@ -3,6 +3,7 @@
 #define ORSA_SERVICEHANDLERS_P_H
 
 #include "BizOrsaResultCodes.h"
+#include "Rights.h"
 #include "Service.h"
 
 #include <cstring>
@@ -21,12 +22,14 @@ struct Reply {
 struct Call {
     Database& db;
     Session& session;
+    const Caller* caller; // null for a request that needs no login
+    const ServiceSettings& settings;
     const std::vector<Arg>& args;
     const std::string& text(std::size_t i) const { return args[i].text; }
     int number(std::size_t i) const { return args[i].number; }
 };
 
-#define ORSA_DECLARE_HANDLER(op, iface, cb, shape, rec, args) Reply handle##op(Call& call);
+#define ORSA_DECLARE_HANDLER(op, iface, cb, shape, rec, access, args) Reply handle##op(Call& call);
 ORSA_FOR_EACH_OP(ORSA_DECLARE_HANDLER)
 #undef ORSA_DECLARE_HANDLER
 
@@ -109,6 +112,19 @@ Reply fetch(Database& db, const char* sql, const std::string& key, Fill fill)
         append(reply, record);
     }
     return reply;
+}
+
+// A query of records with a login password, which only a caller with the
+// right sees: for others the field stays all zero bytes.
+template <class Rec, class Fill, std::size_t N>
+Reply fetchGuarded(Call& call, const char* sql, Fill fill, char (Rec::*password)[N], Right right)
+{
+    const bool shown = call.caller->holds(right);
+    return fetch<Rec>(call.db, sql, call.text(0), [&](Statement& s, Rec& r) {
+        fill(s, r);
+        if (!shown)
+            std::memset(r.*password, 0, N);
+    });
 }
 
 // An add answers with the row it made, read back by the kind's own query, so

@@ -3,6 +3,7 @@
 #ifndef ORSA_SQLITEDB_H
 #define ORSA_SQLITEDB_H
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -14,13 +15,32 @@ namespace orsa {
 class DbError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    // What a user can do something about; the message says it in words.
+    enum class Problem { Other, ReadOnly, Locked, NotOurs, Newer };
+    explicit DbError(const std::string& message, Problem problem = Problem::Other)
+        : std::runtime_error(message), m_problem(problem)
+    {}
+    // The problem, in the words a user reads.
+    static DbError of(Problem problem);
+    Problem problem() const { return m_problem; }
+
+private:
+    Problem m_problem;
+};
+
+// Bytes bound as a BLOB. A text dump writes a TEXT value only up to its first
+// 0 byte, a BLOB whole.
+struct Blob {
+    const std::string& bytes;
 };
 
 class Database
 {
 public:
-    // ":memory:" for a private in-memory database; a file is created when missing.
+    // ":memory:" for a private in-memory database; a file is created when
+    // missing, readable and writable by its owner only (SQLite gives the same
+    // mode to the -wal and -shm files). A database that cannot be written is
+    // refused.
     explicit Database(const std::string& path);
     ~Database();
     Database(const Database&) = delete;
@@ -44,13 +64,17 @@ public:
 
     Statement& bind(int index, const std::string& text);
     Statement& bind(int index, int number);
+    Statement& bind(int index, std::int64_t number);
+    Statement& bind(int index, const Blob& blob);
     // True while a row is available.
     bool step();
     void run();
     // Ready to run again with new bindings.
     void reset();
+    // A TEXT or BLOB column's bytes, whole.
     std::string text(int column) const;
     int integer(int column) const;
+    std::int64_t integer64(int column) const;
 
 private:
     Database& m_db;

@@ -8,6 +8,16 @@
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
+#include "Service.h"
+#include "sdk/CheapHashCost.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+
 namespace {
 
 struct Run {
@@ -30,7 +40,29 @@ QStringList lines(const QString& text)
     return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QString warningLine(const QString& user)
+{
+    return QStringLiteral("orsactl: warning: '%1' still has the default password; change it "
+                          "with 'orsactl passwd'\n")
+        .arg(user);
+}
+
+int mode(const QString& path)
+{
+    struct stat st {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// Something kept as long as it is held, such as another process's lock.
+using Hold = std::shared_ptr<void>;
+
+// Makes the file at path a database the service must refuse; null on failure.
+using Spoil = std::function<Hold(const QString& path)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Spoil)
 
 class TestOrsactl : public QObject
 {
@@ -45,20 +77,38 @@ private:
         return QStringLiteral("embedded:") + m_dir.filePath(name);
     }
 
+    // A new database whose admin password is hashed at the tests' cheap cost,
+    // so that each run's login is quick; orsactl itself makes hashes at the
+    // shipped cost.
+    QString cheapDatabase(const QString& name) const
+    {
+        orsa::Service(QFile::encodeName(m_dir.filePath(name)).toStdString(), kCheapHashIterations);
+        return database(name);
+    }
+
+    // A null password leaves ORSA_PASSWORD unset. A wrapper runs orsactl,
+    // given as its last argument.
     Run run(const QStringList& args, const QString& address,
-            const QString& password = QStringLiteral("admin"), const QString& user = QString())
+            const QString& password = QStringLiteral("admin"), const QString& user = QString(),
+            const QStringList& wrapper = QStringList())
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ORSA_ADDRESS"), address);
-        env.insert(QStringLiteral("ORSA_PASSWORD"), password);
+        env.remove(QStringLiteral("ORSA_PASSWORD"));
+        if (!password.isNull())
+            env.insert(QStringLiteral("ORSA_PASSWORD"), password);
         env.insert(QStringLiteral("HOME"), m_dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         process.setProcessEnvironment(env);
         QStringList all = args;
         if (!user.isEmpty())
             all << QStringLiteral("--user") << user;
-        process.start(QStringLiteral(ORSACTL_PATH), all);
+        if (wrapper.isEmpty())
+            process.start(QStringLiteral(ORSACTL_PATH), all);
+        else
+            process.start(wrapper.first(),
+                          wrapper.mid(1) + QStringList(QStringLiteral(ORSACTL_PATH)) + all);
         process.closeWriteChannel();
         if (!process.waitForFinished(240000))
             return {};
@@ -88,9 +138,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_site = database(QStringLiteral("site.db"));
+        m_site = cheapDatabase(QStringLiteral("site.db"));
         const Run r = run({QStringLiteral("import"), QStringLiteral(ORSA_EXAMPLE_SITE)}, m_site);
-        QCOMPARE(r.err, QString());
+        QCOMPARE(r.err, warningLine(QStringLiteral("admin")));
         QCOMPARE(r.code, 0);
         QVERIFY2(r.out.contains(QStringLiteral(", 0 failed")), qPrintable(r.out));
         // Accounts that already exist are kept, not created again.
@@ -221,7 +271,8 @@ private slots:
         QFETCH(QStringList, top);
         QFETCH(QString, nested);
         const Run r = run({QStringLiteral("tree")}, m_site, password, user);
-        QCOMPARE(r.err, QString());
+        QCOMPARE(r.err, password == QLatin1String("admin") ? warningLine(QStringLiteral("admin"))
+                                                           : QString());
         QCOMPARE(r.code, 0);
         QStringList tops;
         for (const QString& line : lines(r.out)) {
@@ -276,34 +327,46 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("newDatabase");
         QTest::newRow("already exists") << QStringList{QStringLiteral("add"),
                                                        QStringLiteral("account"),
                                                        QStringLiteral("--name"),
                                                        QStringLiteral("admin"),
                                                        QStringLiteral("--new-password-file"),
                                                        QStringLiteral("@secret")}
-                                        << "orsactl: add account 'admin': already exists";
+                                        << "orsactl: add account 'admin': already exists" << false;
         // The administrators' role is still named by the admin account.
         QTest::newRow("still in use")
             << QStringList{QStringLiteral("delete"), QStringLiteral("role"),
                            QStringLiteral("88341189")}
-            << "orsactl: delete role '88341189': still in use";
+            << "orsactl: delete role '88341189': still in use" << false;
+        // A new database has no other administrator.
+        QTest::newRow("last administrator")
+            << QStringList{QStringLiteral("delete"), QStringLiteral("account"),
+                           QStringLiteral("admin")}
+            << "orsactl: delete account 'admin': the last administrator cannot be removed" << true;
     }
 
     void refusalSaysWhy()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, line);
+        QFETCH(bool, newDatabase);
+        const QString address = newDatabase
+                                    ? cheapDatabase(QString::fromLatin1(QTest::currentDataTag()) +
+                                                    QStringLiteral(".db"))
+                                    : m_site;
         args.replaceInStrings(QStringLiteral("@secret"),
                               writeFile(QStringLiteral("secret"), "another-password\n"));
-        const QJsonArray accounts = listJson(QStringLiteral("accounts"), m_site);
-        const QJsonArray roles = listJson(QStringLiteral("roles"), m_site);
-        const Run r = run(args, m_site);
+        const QJsonArray accounts = listJson(QStringLiteral("accounts"), address);
+        const QJsonArray roles = listJson(QStringLiteral("roles"), address);
+        const Run r = run(args, address);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.out, QString());
-        QCOMPARE(lines(r.err), QStringList{line});
-        QCOMPARE(listJson(QStringLiteral("accounts"), m_site), accounts);
-        QCOMPARE(listJson(QStringLiteral("roles"), m_site), roles);
+        // The default password's warning may come first.
+        QCOMPARE(lines(r.err).last(), line);
+        QCOMPARE(listJson(QStringLiteral("accounts"), address), accounts);
+        QCOMPARE(listJson(QStringLiteral("roles"), address), roles);
     }
 
     // A malformed file is refused with its line and column before any request.
@@ -384,10 +447,217 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.db"))));
     }
 
+    // An account whose role has manage.regions adds a region with the grants
+    // the library sends after it, and nothing else.
+    void regionManagerThroughTheLibrary()
+    {
+        const QString address = cheapDatabase(QStringLiteral("rights.db"));
+        const Run role =
+            run({QStringLiteral("add"), QStringLiteral("role"), QStringLiteral("--name"),
+                 QStringLiteral("Mappers"), QStringLiteral("--json")},
+                address);
+        QCOMPARE(role.code, 0);
+        const QString guid = QJsonDocument::fromJson(role.out.toUtf8())
+                                 .array()
+                                 .first()[QStringLiteral("guid")]
+                                 .toString();
+        QVERIFY(!guid.isEmpty());
+        QCOMPARE(run({QStringLiteral("add"), QStringLiteral("permission"), QStringLiteral("--role"),
+                      guid, QStringLiteral("--type"), QStringLiteral("manage.regions"),
+                      QStringLiteral("--value"), QStringLiteral("true")},
+                     address)
+                     .code,
+                 0);
+        const QString file = writeFile(QStringLiteral("mapper-password"), "Mapper-pw-1\n");
+        QCOMPARE(run({QStringLiteral("add"), QStringLiteral("account"), QStringLiteral("--name"),
+                      QStringLiteral("mapper"), QStringLiteral("--role"), guid,
+                      QStringLiteral("--new-password-file"), file},
+                     address)
+                     .code,
+                 0);
+        const QString password = QStringLiteral("Mapper-pw-1");
+        const QString user = QStringLiteral("mapper");
+        const Run region = run({QStringLiteral("add"), QStringLiteral("region"),
+                                QStringLiteral("--name"), QStringLiteral("Yard")},
+                               address, password, user);
+        QCOMPARE(region.err, QString());
+        QCOMPARE(region.code, 0);
+        const Run device = run({QStringLiteral("add"), QStringLiteral("device"),
+                                QStringLiteral("--name"), QStringLiteral("cam")},
+                               address, password, user);
+        QCOMPARE(device.code, 1);
+        QVERIFY2(device.err.contains(QStringLiteral("add device 'cam': forbidden")),
+                 qPrintable(device.err));
+        const Run accounts =
+            run({QStringLiteral("list"), QStringLiteral("accounts")}, address, password, user);
+        QCOMPARE(accounts.code, 0);
+        QCOMPARE(lines(accounts.out).size(), 2); // the header and its own
+    }
+
+    // A script without a password fails instead of trying the default one.
+    void noPasswordWithoutTerminal()
+    {
+        const Run r =
+            run({QStringLiteral("status")}, database(QStringLiteral("nopassword.db")), QString());
+        QCOMPARE(r.code, 2);
+        QCOMPARE(lines(r.err).size(), 1);
+        QVERIFY2(r.err.contains(QStringLiteral("no password for 'admin'")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("nopassword.db"))));
+    }
+
+    // Only a login with the default password warns, and only on stderr.
+    void defaultPasswordWarning()
+    {
+        const QString address = cheapDatabase(QStringLiteral("warning.db"));
+        const Run first = run({QStringLiteral("status")}, address);
+        QCOMPARE(first.code, 0);
+        QCOMPARE(first.err, warningLine(QStringLiteral("admin")));
+        QVERIFY(!first.out.contains(QStringLiteral("default password")));
+        const QString file = writeFile(QStringLiteral("changed"), "Changed-4417\n");
+        QCOMPARE(
+            run({QStringLiteral("passwd"), QStringLiteral("--new-password-file"), file}, address)
+                .code,
+            0);
+        const Run after = run({QStringLiteral("status")}, address, QStringLiteral("Changed-4417"));
+        QCOMPARE(after.code, 0);
+        QCOMPARE(after.err, QString());
+        const Run old = run({QStringLiteral("status")}, address);
+        QCOMPARE(old.code, 1);
+        QVERIFY(!old.err.contains(QStringLiteral("default password")));
+    }
+
+    // The export file is its owner's alone under the usual umask, also when it
+    // replaces a readable one; --no-credentials leaves device and server
+    // passwords out.
+    void exportIsPrivate_data()
+    {
+        QTest::addColumn<bool>("replaces");
+        QTest::addColumn<bool>("credentials");
+        QTest::newRow("new file") << false << true;
+        QTest::newRow("replacing a readable file") << true << true;
+        QTest::newRow("no credentials") << false << false;
+    }
+    void exportIsPrivate()
+    {
+        QFETCH(bool, replaces);
+        QFETCH(bool, credentials);
+        const QString path =
+            m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".json"));
+        if (replaces) {
+            QVERIFY(!writeFile(QFileInfo(path).fileName(), "{}").isEmpty());
+            QVERIFY(QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOther));
+        }
+        QStringList args{QStringLiteral("export"), path};
+        if (!credentials)
+            args << QStringLiteral("--no-credentials");
+        const mode_t saved = ::umask(022);
+        const Run r = run(args, m_site);
+        ::umask(saved);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(mode(path), 0600);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject site = QJsonDocument::fromJson(file.readAll()).object();
+        for (const char* kind : {"devices", "servers"}) {
+            const QJsonArray records = site[QLatin1String(kind)].toArray();
+            QVERIFY(!records.isEmpty());
+            for (const QJsonValue& record : records)
+                QCOMPARE(record.toObject().contains(QStringLiteral("password")), credentials);
+        }
+    }
+
+    // The database in the user's data directory, both made for the owner
+    // only, and its first password hashed at the shipped cost.
+    void defaultDatabaseIsPrivate()
+    {
+        const mode_t saved = ::umask(022);
+        const Run r = run({QStringLiteral("status")}, QString());
+        ::umask(saved);
+        QCOMPARE(r.code, 0);
+        const QString dir = m_dir.filePath(QStringLiteral("data/orsactl"));
+        const QString path = dir + QStringLiteral("/orsactl.db");
+        QCOMPARE(mode(dir), 0700);
+        QCOMPARE(mode(path), 0600);
+        sqlite3* db = nullptr;
+        sqlite3_stmt* s = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_prepare_v2(db, "SELECT iterations FROM accounts", -1, &s, nullptr),
+                 SQLITE_OK);
+        const bool row = sqlite3_step(s) == SQLITE_ROW;
+        const int iterations = row ? sqlite3_column_int(s, 0) : 0;
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        QCOMPARE(iterations, 600000);
+    }
+
+    // What is wrong with the database reaches the user in words.
+    void databaseProblems_data()
+    {
+        QTest::addColumn<Spoil>("spoil");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("reason");
+        const auto sql = [](const char* statements) {
+            return Spoil([statements](const QString& path) -> Hold {
+                sqlite3* db = nullptr;
+                const bool done =
+                    sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, statements, nullptr, nullptr, nullptr) == SQLITE_OK;
+                // Closed when released: a transaction left open keeps its lock until then.
+                return done ? Hold(db, sqlite3_close) : (sqlite3_close(db), nullptr);
+            });
+        };
+        QTest::newRow("not a database") << Spoil([](const QString& path) -> Hold {
+            QFile file(path);
+            const bool done =
+                file.open(QIODevice::WriteOnly) && file.write(QByteArray(2048, 'x')) == 2048;
+            return done ? std::make_shared<int>(0) : nullptr;
+        }) << false << "not a database of this service";
+        QTest::newRow("newer version")
+            << sql("CREATE TABLE service_version(version INTEGER NOT NULL);"
+                   "INSERT INTO service_version VALUES(99);")
+            << false << "the database was made by a newer version of the service (version 99;";
+        QTest::newRow("read-only") << sql("CREATE TABLE service_version(version INTEGER);") << true
+                                   << "the database is read-only";
+        // Waits out the service's 5 s patience with a busy database first.
+        QTest::newRow("locked by another process")
+            << sql("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; CREATE TABLE t(x);") << false
+            << "the database is locked by another process";
+    }
+    void databaseProblems()
+    {
+        QFETCH(Spoil, spoil);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, reason);
+        // Readable by another user too: root writes any file, so that is who
+        // tries a read-only one when the test runs as root.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) |
+                                                      QFile::ReadOther | QFile::ExeOther));
+        const QString path = dir.filePath(QStringLiteral("problem.db"));
+        const Hold hold = spoil(path);
+        QVERIFY(hold);
+        QStringList wrapper;
+        if (readOnly) {
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+            if (::geteuid() == 0)
+                wrapper =
+                    QStringList{QStringLiteral("setpriv"), QStringLiteral("--reuid=65534"),
+                                QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")};
+        }
+        const QString address = QStringLiteral("embedded:") + path;
+        const Run r =
+            run({QStringLiteral("status")}, address, QStringLiteral("admin"), QString(), wrapper);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(lines(r.err).size(), 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("orsactl: %1: %2").arg(address, reason)),
+                 qPrintable(r.err));
+    }
+
     // The password given through the environment shows nowhere, debug lines included.
     void passwordNeverShown()
     {
-        const QString address = database(QStringLiteral("secret.db"));
+        const QString address = cheapDatabase(QStringLiteral("secret.db"));
         const QString secret = QStringLiteral("Quokka-7731-unique");
         const QString file = writeFile(QStringLiteral("new-password"), secret.toUtf8() + '\n');
         const QList<QStringList> commands = {

@@ -2,6 +2,7 @@
 // deterministic stream of corruptions is answered "invalid argument", answered
 // as some well-formed request, or dropped; never a crash or a stray read.
 #include "BizOrsaResultCodes.h"
+#include "CheapHashCost.h"
 #include "Frame.h"
 #include "Service.h"
 
@@ -63,7 +64,7 @@ private:
 
 void tst_FrameDecoder::initTestCase()
 {
-    m_service = std::make_unique<orsa::Service>(":memory:");
+    m_service = std::make_unique<orsa::Service>(":memory:", kCheapHashIterations);
     // Logged in, so damaged frames that still decode reach the handlers.
     orsa::Request login;
     login.op = orsa::Op::Login;

@@ -38,6 +38,7 @@ void tst_SdkPersistence::survivesRecreation()
              QByteArray("guards"));
     QCOMPARE(t.wait(t.view()->QueryViewChannel("")).record<tabVIEWCHANNELINFO>().position, 3);
     // The first account was made once, not again on reopening.
+    QVERIFY(t.login());
     QCOMPARE(t.count(t.account()->QueryAccount("")), 2);
 }
 

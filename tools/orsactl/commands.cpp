@@ -20,6 +20,12 @@ QList<QCommandLineOption> passwdOptions()
                         "FILE")};
 }
 
+QList<QCommandLineOption> exportOptions()
+{
+    return {QCommandLineOption(QStringLiteral("no-credentials"),
+                               QStringLiteral("Leave the passwords of devices and servers out."))};
+}
+
 } // namespace
 
 QList<QCommandLineOption> globalOptions()
@@ -33,7 +39,7 @@ QList<QCommandLineOption> globalOptions()
         valueOption("user", "Log in as NAME (default admin).", "NAME"),
         valueOption("password-file",
                     "Read the login password from the first line of FILE (else $ORSA_PASSWORD, "
-                    "else a prompt).",
+                    "else a prompt on the terminal).",
                     "FILE"),
         QCommandLineOption(QStringLiteral("json"), QStringLiteral("Print JSON.")),
         // -v is verbose here, so the version has only its long name.
@@ -86,8 +92,10 @@ const QList<Command>& commands()
         {"passwd", "[USER]", "Set an account's password (default: the logged-in user's).",
          passwdOptions, runPasswd},
         {"import", "FILE", "Create a whole site from a JSON file.", none, runImport},
-        {"export", "[FILE]", "Write the whole site as JSON (stdout without FILE).", none,
-         runExport},
+        {"export", "[FILE]",
+         "Write the whole site as JSON (stdout without FILE; a FILE is readable by its owner "
+         "only).",
+         exportOptions, runExport},
     };
     return table;
 }
@@ -104,7 +112,7 @@ const Command* findCommand(const QString& name)
 QList<QCommandLineOption> allCommandOptions()
 {
     // passwd's only option is among these too.
-    return changeOptions();
+    return changeOptions() + exportOptions();
 }
 
 } // namespace orsactl

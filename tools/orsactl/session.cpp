@@ -2,23 +2,26 @@
 
 #include "secrets.h"
 
+#include "BizOrsaCreateError.h"
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 
 #include <QtCore/QDir>
+#include <QtCore/QFileInfo>
 #include <QtCore/QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace orsactl {
 namespace {
 
 const char kEmbedded[] = "embedded";
+// The first account's password on a new embedded database.
+const char kDefaultPassword[] = "admin";
 
-bool isEmbedded(const QString& address)
-{
-    return address == QLatin1String(kEmbedded) ||
-           address.startsWith(QLatin1String(kEmbedded) + QLatin1Char(':'));
-}
-
+// Never a password nobody gave: a script without one fails instead of
+// logging in with the default.
 QString loginPassword(const Context& ctx, const QString& address, const QString& user)
 {
     const QByteArray fromEnvironment = qgetenv("ORSA_PASSWORD");
@@ -28,10 +31,17 @@ QString loginPassword(const Context& ctx, const QString& address, const QString&
         return readSecretFile(ctx.option("password-file"));
     if (stdinIsTerminal())
         return promptSecret(QStringLiteral("Password for %1 at %2: ").arg(user, address));
-    // The embedded service's documented first account.
-    if (isEmbedded(address))
-        return QStringLiteral("admin");
-    usageError(QStringLiteral("no password: set ORSA_PASSWORD or use --password-file"));
+    usageError(QStringLiteral("no password for '%1': set ORSA_PASSWORD, use --password-file, or "
+                              "run on a terminal to be asked")
+                   .arg(user));
+}
+
+// The service names what is wrong with its database; other failures have no words.
+QString connectFailure(const QString& address)
+{
+    const QString reason = QString::fromLocal8Bit(BizOrsaLastCreateError());
+    return reason.isEmpty() ? QStringLiteral("cannot connect to %1").arg(address)
+                            : QStringLiteral("%1: %2").arg(address, reason);
 }
 
 short portOption(const Context& ctx)
@@ -47,7 +57,11 @@ short portOption(const Context& ctx)
 QString defaultAddress()
 {
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!QDir().mkpath(dir))
+    // The database keeps device and server passwords: the directory made for
+    // it is its owner's alone. One that exists is left as its owner set it.
+    const bool there = QDir().mkpath(QFileInfo(dir).path()) &&
+                       (::mkdir(QFile::encodeName(dir).constData(), 0700) == 0 || errno == EEXIST);
+    if (!there)
         throw Failure(ExitFailed, QStringLiteral("cannot create the data directory %1").arg(dir));
     return QLatin1String(kEmbedded) + QLatin1Char(':') + dir + QStringLiteral("/orsactl.db");
 }
@@ -68,7 +82,7 @@ Session& Session::open(const Context& ctx)
     EventReceiver* receiver = EventReceiver::instance();
     UserManagerCore* core = UserManagerCore::instance();
     if (!core->ExportInterFace(receiver, session.address, port, false))
-        throw Failure(ExitFailed, QStringLiteral("cannot connect to %1").arg(session.address));
+        throw Failure(ExitFailed, connectFailure(session.address));
     if (!core->AccountLogin(session.user, password)) {
         // The service does not tell an unknown name from a wrong password.
         const bool rejected = core->lastRequestOutcome().resultCode == BIZORSA_E_NOT_LOGGED_IN;
@@ -77,6 +91,10 @@ Session& Session::open(const Context& ctx)
                                            rejected ? QStringLiteral("wrong user name or password")
                                                     : lastRequestReason()));
     }
+    if (password == QLatin1String(kDefaultPassword))
+        printError(QStringLiteral("warning: '%1' still has the default password; change it with "
+                                  "'orsactl passwd'")
+                       .arg(session.user));
     if (!core->getCacheFromSDK())
         throw Failure(ExitFailed, QStringLiteral("loading the lists from %1 failed: %2")
                                       .arg(session.address, lastRequestReason()));

@@ -74,7 +74,7 @@ QList<RegionInfo> parentsFirst(QList<RegionInfo> pending)
 
 } // namespace
 
-QByteArray writeSite(const Site& site)
+QByteArray writeSite(const Site& site, Credentials credentials)
 {
     QJsonArray roles;
     for (const SiteRole& r : site.roles) {
@@ -105,18 +105,22 @@ QByteArray writeSite(const Site& site)
                                    {QStringLiteral("parent"), r.parent},
                                    {QStringLiteral("level"), r.level},
                                    {QStringLiteral("describe"), r.describe}});
+    const bool withPasswords = credentials == Credentials::Included;
     QJsonArray devices;
-    for (const SiteDevice& d : site.devices)
-        devices.append(QJsonObject{{QStringLiteral("id"), d.id},
-                                   {QStringLiteral("name"), d.name},
-                                   {QStringLiteral("number"), d.number},
-                                   {QStringLiteral("login"), d.login},
-                                   {QStringLiteral("password"), d.password},
-                                   {QStringLiteral("ip"), d.ip},
-                                   {QStringLiteral("port"), d.port},
-                                   {QStringLiteral("channels"), d.channels},
-                                   {QStringLiteral("vendor"), d.vendor},
-                                   {QStringLiteral("type"), d.type}});
+    for (const SiteDevice& d : site.devices) {
+        QJsonObject device{{QStringLiteral("id"), d.id},
+                           {QStringLiteral("name"), d.name},
+                           {QStringLiteral("number"), d.number},
+                           {QStringLiteral("login"), d.login},
+                           {QStringLiteral("ip"), d.ip},
+                           {QStringLiteral("port"), d.port},
+                           {QStringLiteral("channels"), d.channels},
+                           {QStringLiteral("vendor"), d.vendor},
+                           {QStringLiteral("type"), d.type}};
+        if (withPasswords)
+            device.insert(QStringLiteral("password"), d.password);
+        devices.append(device);
+    }
     QJsonArray regionChannels;
     for (const SiteRegionChannel& f : site.regionChannels) {
         QJsonObject filing = channelRef(f.channel);
@@ -138,14 +142,14 @@ QByteArray writeSite(const Site& site)
                                  {QStringLiteral("channels"), placements}});
     }
     QJsonArray servers;
-    for (const SiteServer& s : site.servers)
-        servers.append(QJsonObject{{QStringLiteral("id"), s.id},
-                                   {QStringLiteral("name"), s.name},
-                                   {QStringLiteral("ip"), s.ip},
-                                   {QStringLiteral("port"), s.port},
-                                   {QStringLiteral("login"), s.login},
-                                   {QStringLiteral("password"), s.password},
-                                   {QStringLiteral("type"), s.type}});
+    for (const SiteServer& s : site.servers) {
+        QJsonObject server{{QStringLiteral("id"), s.id},       {QStringLiteral("name"), s.name},
+                           {QStringLiteral("ip"), s.ip},       {QStringLiteral("port"), s.port},
+                           {QStringLiteral("login"), s.login}, {QStringLiteral("type"), s.type}};
+        if (withPasswords)
+            server.insert(QStringLiteral("password"), s.password);
+        servers.append(server);
+    }
     const QJsonObject root{{QStringLiteral("roles"), roles},
                            {QStringLiteral("accounts"), accounts},
                            {QStringLiteral("regions"), regions},

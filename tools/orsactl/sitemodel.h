@@ -79,7 +79,9 @@ struct Site {
 // Parses and checks a site file. On a fault returns false and sets error to
 // "LINE:COLUMN: what is wrong".
 bool readSite(const QByteArray& text, Site& site, QString& error);
-QByteArray writeSite(const Site& site);
+// Without credentials, devices and servers come without their password member.
+enum class Credentials { Included, Left };
+QByteArray writeSite(const Site& site, Credentials credentials = Credentials::Included);
 // The site the cache holds after the bulk load, with ids made from names.
 Site siteFromCache();
 
