@@ -322,6 +322,15 @@ private slots:
         QCOMPARE(listJson(QStringLiteral("roles"), m_site).size(), 6);
     }
 
+    // The option given for the run is used, not the password in the environment.
+    void passwordFileWinsOverEnvironment()
+    {
+        const QString file = writeFile(QStringLiteral("login-password"), "admin\n");
+        const Run r = run({QStringLiteral("status"), QStringLiteral("--password-file"), file},
+                          m_site, QStringLiteral("not-the-password"));
+        QCOMPARE(r.code, 0);
+    }
+
     // A request the server refuses is reported with the server's reason.
     void refusalSaysWhy_data()
     {

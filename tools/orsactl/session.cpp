@@ -24,11 +24,12 @@ const char kDefaultPassword[] = "admin";
 // logging in with the default.
 QString loginPassword(const Context& ctx, const QString& address, const QString& user)
 {
+    // An option given for this run wins over the environment it inherited.
+    if (ctx.has("password-file"))
+        return readSecretFile(ctx.option("password-file"));
     const QByteArray fromEnvironment = qgetenv("ORSA_PASSWORD");
     if (!fromEnvironment.isEmpty())
         return QString::fromUtf8(fromEnvironment);
-    if (ctx.has("password-file"))
-        return readSecretFile(ctx.option("password-file"));
     if (stdinIsTerminal())
         return promptSecret(QStringLiteral("Password for %1 at %2: ").arg(user, address));
     usageError(QStringLiteral("no password for '%1': set ORSA_PASSWORD, use --password-file, or "
