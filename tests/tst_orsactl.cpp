@@ -412,6 +412,29 @@ private slots:
                           "  {\"id\": \"b\", \"name\": \"B\", \"parent\": \"a\"}]}")
             << "1:49"
             << "its own ancestor";
+        // The fault names the region on the loop, not the one whose walk met it.
+        QTest::newRow("chain into a loop")
+            << QByteArray("{\"regions\": [{\"id\": \"a\", \"name\": \"A\", \"parent\": \"b\"},\n"
+                          "  {\"id\": \"b\", \"name\": \"B\", \"parent\": \"c\"},\n"
+                          "  {\"id\": \"c\", \"name\": \"C\", \"parent\": \"b\"}]}")
+            << "2:38"
+            << "region 'b' is its own ancestor";
+        QTest::newRow("member given twice")
+            << QByteArray("{\"roles\": [\n  {\"id\": \"a\", \"name\": \"x\", \"name\": \"y\"}]}")
+            << "2:36"
+            << "member 'name' is given twice";
+        QTest::newRow("NUL in a text")
+            << QByteArray("{\"roles\": [{\"id\": \"a\", \"name\": \"x\\u0000y\"}]}") << "1:32"
+            << "NUL character";
+        QTest::newRow("name longer than its field")
+            << QByteArray("{\"views\": [{\"id\": \"v\", \"name\": \"") + QByteArray(100, 'x') +
+                   QByteArray("\"}]}")
+            << "1:32"
+            << "the text is 100 bytes long; at most 99 fit";
+        QTest::newRow("number far out of range")
+            << QByteArray("{\"devices\": [{\"id\": \"d\", \"name\": \"D\", \"port\": 1e30}]}")
+            << "1:47"
+            << "'port' must be a whole number from 0 to 65535";
     }
     void malformedImport()
     {

@@ -2,6 +2,7 @@
 
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
+#include <QtCore/QSet>
 
 namespace orsactl {
 
@@ -41,6 +42,7 @@ void JsonLocator::value(const QString& path)
     } else if (c == '{' || c == '[') {
         ++m_pos;
         const char close = c == '{' ? '}' : ']';
+        QSet<QString> names;
         for (int index = 0;; ++index) {
             skipSpace();
             if (m_pos >= m_text.size() || m_text.at(m_pos) == close)
@@ -49,6 +51,10 @@ void JsonLocator::value(const QString& path)
             if (c == '{') {
                 const QString name = key();
                 child = path.isEmpty() ? name : path + QLatin1Char('.') + name;
+                // Its offset becomes the second one's, where the fault is shown.
+                if (names.contains(name) && m_repeated.isEmpty())
+                    m_repeated = child;
+                names.insert(name);
                 skipSpace();
                 ++m_pos; // ':'
             }

@@ -19,6 +19,9 @@ public:
     int offsetOf(QString path) const;
     // "LINE:COLUMN" of an offset of text, both from 1, columns counted in characters.
     static QString position(const QByteArray& text, int offset);
+    // The path of the first member named a second time in its object, empty
+    // when there is none; the parser would silently keep the last.
+    QString firstRepeatedMember() const { return m_repeated; }
 
 private:
     void value(const QString& path);
@@ -28,6 +31,7 @@ private:
     const QByteArray& m_text;
     int m_pos = 0;
     QHash<QString, int> m_offsets;
+    QString m_repeated;
 };
 
 } // namespace orsactl

@@ -3,12 +3,15 @@
 #include "jsonlocator.h"
 #include "sitemodel.h"
 
+#include "BizOrsaClientLib.h"
+
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
 #include <QtCore/QSet>
 
 #include <climits>
+#include <cmath>
 
 namespace orsactl {
 namespace {
@@ -44,7 +47,9 @@ public:
         }
     }
 
-    QString text(const char* name, bool required = false) const
+    // A text of the file. field is the size of the record field it fills on
+    // the server, NUL included; 0 for the file's own ids, which are never sent.
+    QString text(const char* name, std::size_t field, bool required = false) const
     {
         const QJsonValue v = m_object.value(QLatin1String(name));
         if (v.isUndefined() && required)
@@ -54,6 +59,7 @@ public:
                   QStringLiteral("'%1' must be a text").arg(QLatin1String(name)));
         if (required && v.toString().isEmpty())
             fault(member(m_path, name), QStringLiteral("'%1' is empty").arg(QLatin1String(name)));
+        checkText(v.toString(), member(m_path, name), field);
         return v.toString();
     }
 
@@ -62,8 +68,9 @@ public:
         const QJsonValue v = m_object.value(QLatin1String(name));
         if (v.isUndefined())
             return fallback;
+        // The range first: converting a double out of int's range is undefined.
         const double d = v.toDouble();
-        if (!v.isDouble() || d != double(qint64(d)) || d < min || d > max)
+        if (!v.isDouble() || !(d >= min && d <= max) || d != std::floor(d))
             fault(member(m_path, name), QStringLiteral("'%1' must be a whole number from %2 to %3")
                                             .arg(QLatin1String(name))
                                             .arg(min)
@@ -88,12 +95,16 @@ public:
             if (!items.at(i).isString())
                 fault(member(m_path, name) + QStringLiteral("[%1]").arg(i),
                       QStringLiteral("a text is expected"));
+            checkText(items.at(i).toString(), member(m_path, name) + QStringLiteral("[%1]").arg(i),
+                      0);
             list.append(items.at(i).toString());
         }
         return list;
     }
 
-    QMap<QString, QString> textMap(const char* name) const
+    // Name and value of each member of an object member.
+    QMap<QString, QString> textMap(const char* name, std::size_t keyField,
+                                   std::size_t valueField) const
     {
         const QJsonValue v = m_object.value(QLatin1String(name));
         if (!v.isUndefined() && !v.isObject())
@@ -102,9 +113,11 @@ public:
         QMap<QString, QString> map;
         const QJsonObject object = v.toObject();
         for (auto it = object.begin(); it != object.end(); ++it) {
+            const QString path = member(m_path, name) + QLatin1Char('.') + it.key();
             if (!it.value().isString())
-                fault(member(m_path, name) + QLatin1Char('.') + it.key(),
-                      QStringLiteral("a text is expected"));
+                fault(path, QStringLiteral("a text is expected"));
+            checkText(it.key(), path, keyField);
+            checkText(it.value().toString(), path, valueField);
             map.insert(it.key(), it.value().toString());
         }
         return map;
@@ -113,6 +126,19 @@ public:
     const QString& path() const { return m_path; }
 
 private:
+    // A NUL would cut the text where the server stores it, and a text that
+    // does not fit its field would be refused halfway through an import.
+    static void checkText(const QString& text, const QString& path, std::size_t field)
+    {
+        if (text.contains(QChar(0)))
+            fault(path, QStringLiteral("a text may not hold a NUL character"));
+        const std::size_t bytes = std::size_t(text.toLocal8Bit().size());
+        if (field > 0 && bytes >= field)
+            fault(path, QStringLiteral("the text is %1 bytes long; at most %2 fit")
+                            .arg(bytes)
+                            .arg(field - 1));
+    }
+
     QJsonObject m_object;
     QString m_path;
 };
@@ -165,7 +191,7 @@ private:
 
 SiteChannelRef channelRef(const Record& r, const QHash<QString, int>& channelCounts)
 {
-    const SiteChannelRef ref{r.text("device", true), r.number("channel", 1, 1024, 1)};
+    const SiteChannelRef ref{r.text("device", 0, true), r.number("channel", 1, 1024, 1)};
     if (!channelCounts.contains(ref.device))
         fault(member(r.path(), "device"),
               QStringLiteral("no device has the id '%1'").arg(ref.device));
@@ -176,20 +202,24 @@ SiteChannelRef channelRef(const Record& r, const QHash<QString, int>& channelCou
     return ref;
 }
 
-// Every region reaches the top through its parents.
+// Every region reaches the top through its parents. Each region is walked
+// once: a walk stops at the first region already known to reach the top.
 void checkNoCycle(const Site& site)
 {
-    QHash<QString, QString> parentOf;
-    for (const SiteRegion& r : site.regions)
-        parentOf.insert(r.id, r.parent);
-    for (int i = 0; i < site.regions.size(); ++i) {
-        QString at = site.regions.at(i).id;
-        for (int steps = 0; !at.isEmpty(); ++steps) {
-            if (steps > site.regions.size())
-                fault(QStringLiteral("regions[%1].parent").arg(i),
-                      QStringLiteral("region '%1' is its own ancestor").arg(site.regions.at(i).id));
-            at = parentOf.value(at);
+    QHash<QString, int> indexOf;
+    for (int i = 0; i < site.regions.size(); ++i)
+        indexOf.insert(site.regions.at(i).id, i);
+    QSet<QString> reachesTop;
+    for (const SiteRegion& region : site.regions) {
+        QSet<QString> walked;
+        for (QString at = region.id; !at.isEmpty() && !reachesTop.contains(at);
+             at = site.regions.at(indexOf.value(at)).parent) {
+            if (walked.contains(at))
+                fault(QStringLiteral("regions[%1].parent").arg(indexOf.value(at)),
+                      QStringLiteral("region '%1' is its own ancestor").arg(at));
+            walked.insert(at);
         }
+        reachesTop.unite(walked);
     }
 }
 
@@ -209,8 +239,13 @@ void readRecords(const QJsonObject& root, Site& site)
 
     eachRecord(root, "roles", names({"id", "name", "describe", "permissions", "video", "alarm"}),
                [&](const Record& r) {
-                   SiteRole role{r.text("id", true),       r.text("name", true), r.text("describe"),
-                                 r.textMap("permissions"), r.texts("video"),     r.texts("alarm")};
+                   SiteRole role{r.text("id", 0, true),
+                                 r.text("name", sizeof(tabROLEINFO::name), true),
+                                 r.text("describe", sizeof(tabROLEINFO::describe)),
+                                 r.textMap("permissions", sizeof(tabROLEPERMISSIONINFO::type),
+                                           sizeof(tabROLEPERMISSIONINFO::value)),
+                                 r.texts("video"),
+                                 r.texts("alarm")};
                    if (role.id != administratorRoleId())
                        roles.define(role.id, member(r.path(), "id"));
                    for (const QString& id : role.video + role.alarm)
@@ -219,8 +254,10 @@ void readRecords(const QJsonObject& root, Site& site)
                });
     eachRecord(root, "accounts", names({"name", "phone", "mail", "role", "password"}),
                [&](const Record& r) {
-                   const SiteAccount a{r.text("name", true), r.text("phone"), r.text("mail"),
-                                       r.text("role"), r.text("password")};
+                   const SiteAccount a{r.text("name", sizeof(tabACCOUNT::userName), true),
+                                       r.text("phone", sizeof(tabACCOUNT::phone)),
+                                       r.text("mail", sizeof(tabACCOUNT::mail)), r.text("role", 0),
+                                       r.text("password", sizeof(tabACCOUNT::password))};
                    accounts.define(a.name, member(r.path(), "name"));
                    if (!a.role.isEmpty())
                        roles.expect(a.role, member(r.path(), "role"));
@@ -228,8 +265,9 @@ void readRecords(const QJsonObject& root, Site& site)
                });
     eachRecord(root, "regions", names({"id", "name", "parent", "level", "describe"}),
                [&](const Record& r) {
-                   const SiteRegion region{r.text("id", true), r.text("parent"),
-                                           r.text("name", true), r.text("describe"),
+                   const SiteRegion region{r.text("id", 0, true), r.text("parent", 0),
+                                           r.text("name", sizeof(tabREGIONINFO::name), true),
+                                           r.text("describe", sizeof(tabREGIONINFO::describe)),
                                            r.number("level", 0, 1000000, 0)};
                    regions.define(region.id, member(r.path(), "id"));
                    site.regions.append(region);
@@ -247,12 +285,12 @@ void readRecords(const QJsonObject& root, Site& site)
                names({"id", "name", "number", "login", "password", "ip", "port", "channels",
                       "vendor", "type"}),
                [&](const Record& r) {
-                   const SiteDevice d{r.text("id", true),
-                                      r.text("name", true),
-                                      r.text("number"),
-                                      r.text("login"),
-                                      r.text("password"),
-                                      r.text("ip"),
+                   const SiteDevice d{r.text("id", 0, true),
+                                      r.text("name", sizeof(tabDEVICEINFO::devName), true),
+                                      r.text("number", sizeof(tabDEVICEINFO::devNO)),
+                                      r.text("login", sizeof(tabDEVICEINFO::devUser)),
+                                      r.text("password", sizeof(tabDEVICEINFO::devPassword)),
+                                      r.text("ip", sizeof(tabDEVICEINFO::devIP)),
                                       r.number("port", 0, 65535, 0),
                                       r.number("channels", 0, 1024, 1),
                                       r.number("vendor", INT_MIN, INT_MAX, 0),
@@ -263,13 +301,17 @@ void readRecords(const QJsonObject& root, Site& site)
                });
     eachRecord(root, "regionChannels", names({"region", "device", "channel", "name"}),
                [&](const Record& r) {
-                   const SiteRegionChannel f{r.text("region", true), channelRef(r, channelCounts),
-                                             r.text("name")};
+                   const SiteRegionChannel f{r.text("region", 0, true),
+                                             channelRef(r, channelCounts),
+                                             r.text("name", sizeof(tabCHANNELINFO::channelName))};
                    regions.expect(f.region, member(r.path(), "region"));
                    site.regionChannels.append(f);
                });
     eachRecord(root, "views", names({"id", "name", "divide", "channels"}), [&](const Record& r) {
-        SiteView view{r.text("id", true), r.text("name", true), r.number("divide", 0, 1024, 4), {}};
+        SiteView view{r.text("id", 0, true),
+                      r.text("name", sizeof(tabVIEWINFO::name), true),
+                      r.number("divide", 0, 1024, 4),
+                      {}};
         views.define(view.id, member(r.path(), "id"));
         const QJsonArray placements = r.array("channels");
         for (int i = 0; i < placements.size(); ++i) {
@@ -282,11 +324,11 @@ void readRecords(const QJsonObject& root, Site& site)
     });
     eachRecord(root, "servers", names({"id", "name", "ip", "port", "login", "password", "type"}),
                [&](const Record& r) {
-                   const SiteServer s{r.text("id", true),
-                                      r.text("name", true),
-                                      r.text("ip"),
-                                      r.text("login"),
-                                      r.text("password"),
+                   const SiteServer s{r.text("id", 0, true),
+                                      r.text("name", sizeof(tabSERVERINFO::name), true),
+                                      r.text("ip", sizeof(tabSERVERINFO::ip)),
+                                      r.text("login", sizeof(tabSERVERINFO::user)),
+                                      r.text("password", sizeof(tabSERVERINFO::password)),
                                       r.number("port", 0, 65535, 0),
                                       r.number("type", INT_MIN, INT_MAX, 0)};
                    servers.define(s.id, member(r.path(), "id"));
@@ -305,12 +347,16 @@ bool readSite(const QByteArray& text, Site& site, QString& error)
                                              parseError.errorString());
         return false;
     }
+    const JsonLocator locator(text);
     try {
         if (!document.isObject())
             fault(QString(), QStringLiteral("the file must hold one JSON object"));
+        const QString repeated = locator.firstRepeatedMember();
+        if (!repeated.isEmpty())
+            fault(repeated, QStringLiteral("member '%1' is given twice")
+                                .arg(repeated.section(QLatin1Char('.'), -1)));
         readRecords(document.object(), site);
     } catch (const Fault& f) {
-        const JsonLocator locator(text);
         error = QStringLiteral("%1: %2 (at %3)")
                     .arg(JsonLocator::position(text, locator.offsetOf(f.path)), f.message,
                          f.path.isEmpty() ? QStringLiteral("the top") : f.path);
