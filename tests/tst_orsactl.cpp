@@ -292,8 +292,9 @@ private slots:
         const QString copy = database(QStringLiteral("copy.db"));
         const Run imported = run({QStringLiteral("import"), first}, copy);
         QCOMPARE(imported.code, 0);
-        const QRegularExpression passwordLine(QStringLiteral("^(zhang\\.wei)\\s+(\\S+)$"),
-                                              QRegularExpression::MultilineOption);
+        const QRegularExpression passwordLine(
+            QStringLiteral("^password of the new account '(zhang\\.wei)': (\\S+)$"),
+            QRegularExpression::MultilineOption);
         const QRegularExpressionMatch match = passwordLine.match(imported.out);
         QVERIFY2(match.hasMatch(), qPrintable(imported.out));
         const Run second = run({QStringLiteral("export")}, copy);
@@ -305,6 +306,50 @@ private slots:
         QVERIFY(!exported.contains(QStringLiteral("Zw-2024-secure")));
         QCOMPARE(run({QStringLiteral("status")}, copy, match.captured(2), match.captured(1)).code,
                  0);
+    }
+
+    // Every list of a database, each record as compact JSON, sorted.
+    QMap<QString, QStringList> contents(const QString& address)
+    {
+        QMap<QString, QStringList> all;
+        for (const char* kind :
+             {"roles", "accounts", "permissions", "video-grants", "alarm-grants", "regions",
+              "region-channels", "devices", "views", "view-channels", "servers"}) {
+            QStringList records;
+            for (const QJsonValue& v : listJson(QString::fromLatin1(kind), address))
+                records << QString::fromUtf8(
+                    QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact));
+            records.sort();
+            all.insert(QString::fromLatin1(kind), records);
+        }
+        return all;
+    }
+
+    // An import run again, as after one that was cut short, completes the site
+    // and duplicates nothing: a region's creation grants lost meanwhile come back.
+    void importAgainCompletes()
+    {
+        const QString address = cheapDatabase(QStringLiteral("again.db"));
+        QCOMPARE(run({QStringLiteral("import"), QStringLiteral(ORSA_EXAMPLE_SITE)}, address).code,
+                 0);
+        const QMap<QString, QStringList> complete = contents(address);
+        const QString region =
+            listJson(QStringLiteral("regions"), address).first()[QStringLiteral("guid")].toString();
+        QCOMPARE(
+            run({QStringLiteral("delete"), QStringLiteral("video-grants"), QStringLiteral("--role"),
+                 QStringLiteral("88341189"), QStringLiteral("--region"), region},
+                address)
+                .code,
+            0);
+        QCOMPARE(contents(address)[QStringLiteral("video-grants")].size(),
+                 complete[QStringLiteral("video-grants")].size() - 1);
+
+        const Run again =
+            run({QStringLiteral("import"), QStringLiteral(ORSA_EXAMPLE_SITE)}, address);
+        QCOMPARE(again.code, 0);
+        QVERIFY2(again.out.contains(QStringLiteral(": 1 created,")), qPrintable(again.out));
+        QVERIFY(!again.out.contains(QStringLiteral("password of the new account")));
+        QCOMPARE(contents(address), complete);
     }
 
     // A wrong password fails the login with a clear line and changes nothing.

@@ -4,7 +4,6 @@
 #include "progress.h"
 #include "secrets.h"
 #include "sitemodel.h"
-#include "table.h"
 
 #include "orsadatacenter.h"
 
@@ -12,6 +11,9 @@
 #include <QtCore/QHash>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
+#include <QtCore/QSet>
+
+#include <functional>
 
 namespace orsactl {
 namespace {
@@ -34,10 +36,60 @@ int operationCount(const Site& site)
     return n;
 }
 
+// Link keys: a permission, a grant, a filing or a placement that exists.
+QString linkKey(const char* kind, const QString& a, const QString& b, const QString& c = QString())
+{
+    return QLatin1String(kind) + QLatin1Char('\n') + a + QLatin1Char('\n') + b + QLatin1Char('\n') +
+           c;
+}
+
+// What the server holds already, by each kind's natural key, so that a run
+// after an interrupted one completes the site instead of duplicating it.
+struct Existing {
+    QHash<QString, QString> roleByName, deviceByNumber, viewByName; // -> guid
+    QHash<QString, QString> regionByParentAndName; // parent guid + '\n' + name -> guid
+    QSet<QString> accounts, servers, links;
+
+    static QString regionKey(const QString& parentGuid, const QString& name)
+    {
+        return parentGuid + QLatin1Char('\n') + name;
+    }
+
+    Existing()
+    {
+        for (const RoleInfo& r : core()->GetRole())
+            roleByName.insert(r.name, r.guid);
+        for (const AccountInfo& a : core()->GetAccount(QString()))
+            accounts.insert(a.userName);
+        for (const RegionInfo& r : core()->getOneRegionByCache(QString()))
+            regionByParentAndName.insert(regionKey(r.parentGuid, r.name), r.guid);
+        for (const UDeviceInfo& d : core()->GetDevice(QString())) {
+            if (!d.devNO.isEmpty())
+                deviceByNumber.insert(d.devNO, d.guid);
+        }
+        for (const UViewInfo& v : core()->GetView(QString()))
+            viewByName.insert(v.name, v.guid);
+        for (const UServerInfo& s : core()->GetServers(QString()))
+            servers.insert(s.name);
+        for (const RolePermissionInfo& p : core()->getRolePermission(QString()))
+            links.insert(linkKey("permission", p.roleGuid, p.type, p.value));
+        for (const RoleRegionInfo& g : core()->getRegionVideo(QString()))
+            links.insert(linkKey("video", g.roleGuid, g.regionGuid));
+        for (const RegionAlarmInfo& g : core()->getAlarmRegion(QString()))
+            links.insert(linkKey("alarm", g.roleGuid, g.regionGuid));
+        for (const RegionChannelInfo& f : cache()->list_region_channel_info())
+            links.insert(linkKey("filing", f.regionGuid, f.channelInfo.channelGuid));
+        for (const UViewChannelInfo& p : core()->GetViewChannel(QString()))
+            links.insert(linkKey("placement", p.viewGuid, p.channelInfo.channelGuid));
+    }
+};
+
 class Importer
 {
 public:
-    explicit Importer(const Site& site) : m_site(site), m_progress(operationCount(site)) {}
+    Importer(const Site& site, bool json)
+        : m_site(site), m_progress(operationCount(site)), m_json(json)
+    {}
 
     void run()
     {
@@ -85,10 +137,15 @@ private:
         keptRecords.append(record);
     }
 
-    void keepLink()
+    // A link is made once: when it exists it is kept, else added and remembered.
+    void link(const QString& key, const QString& record, const std::function<bool()>& add)
     {
-        m_progress.step();
-        ++keptLinks;
+        if (m_existing.links.contains(key)) {
+            m_progress.step();
+            ++keptLinks;
+        } else if (outcome(add(), QStringLiteral("add"), record)) {
+            m_existing.links.insert(key);
+        }
     }
 
     void roles()
@@ -96,15 +153,19 @@ private:
         for (const SiteRole& r : m_site.roles) {
             const QString record = quoted("role", r.name);
             if (r.id == administratorRoleId()) {
-                if (core()->GetRole(r.id).isEmpty())
+                if (core()->GetRole(r.id).isEmpty()) {
                     skip(record, QStringLiteral("the database has no role %1").arg(r.id));
-                else
+                } else {
                     keep(record);
-                if (!core()->GetRole(r.id).isEmpty())
                     m_roles.insert(r.id, r.id);
+                }
+            } else if (m_existing.roleByName.contains(r.name)) {
+                keep(record);
+                m_roles.insert(r.id, m_existing.roleByName.value(r.name));
             } else if (outcome(core()->AddOneRole(r.name, r.describe), QStringLiteral("add"),
                                record)) {
                 m_roles.insert(r.id, newGuid());
+                m_existing.roleByName.insert(r.name, newGuid());
             }
             permissions(r);
         }
@@ -120,15 +181,8 @@ private:
                 continue;
             }
             const QString role = m_roles.value(r.id);
-            bool there = false;
-            for (const RolePermissionInfo& p : core()->getRolePermission(QString()))
-                there =
-                    there || (p.roleGuid == role && p.type == it.key() && p.value == it.value());
-            if (there)
-                keepLink();
-            else
-                outcome(core()->addRolePermission(role, it.key(), it.value()),
-                        QStringLiteral("add"), record);
+            link(linkKey("permission", role, it.key(), it.value()), record,
+                 [&] { return core()->addRolePermission(role, it.key(), it.value()); });
         }
     }
 
@@ -136,10 +190,7 @@ private:
     {
         for (const SiteAccount& a : m_site.accounts) {
             const QString record = quoted("account", a.name);
-            bool exists = false;
-            for (const AccountInfo& candidate : core()->GetAccount(a.name))
-                exists = exists || candidate.userName == a.name;
-            if (exists) {
+            if (m_existing.accounts.contains(a.name)) {
                 keep(record);
                 continue;
             }
@@ -148,71 +199,136 @@ private:
                 continue;
             }
             const QString password = a.password.isEmpty() ? randomPassword() : a.password;
-            if (outcome(
+            if (!outcome(
                     core()->AddOneAccount(a.name, a.phone, a.mail, password, m_roles.value(a.role)),
-                    QStringLiteral("add"), record) &&
-                a.password.isEmpty())
-                passwords.append({a.name, password});
+                    QStringLiteral("add"), record))
+                continue;
+            m_existing.accounts.insert(a.name);
+            if (a.password.isEmpty())
+                announcePassword(a.name, password);
         }
     }
 
-    // Parents come first: the file is read in order, and a region whose parent
-    // is still to come waits for a later pass.
+    // Shown the moment the account exists: an import cut short later still
+    // leaves its user able to log in. JSON output is one document at the end,
+    // so there the line goes to stderr as well.
+    void announcePassword(const QString& user, const QString& password)
+    {
+        passwords.append({user, password});
+        const QString line =
+            QStringLiteral("password of the new account '%1': %2").arg(user, password);
+        if (m_json)
+            printError(line);
+        else
+            printOut(line + QLatin1Char('\n'));
+    }
+
+    // Parents come first, otherwise the file's order: a region whose parent
+    // comes later in the file waits for it and follows it at once.
     void regions()
     {
-        QList<SiteRegion> pending = m_site.regions;
-        QSet<QString> failed;
-        while (!pending.isEmpty()) {
-            const int before = pending.size();
-            for (auto it = pending.begin(); it != pending.end();) {
-                const SiteRegion& r = *it;
-                const bool ready = r.parent.isEmpty() || m_regions.contains(r.parent);
-                if (!ready && !failed.contains(r.parent)) {
-                    ++it;
-                    continue;
-                }
-                if (!ready) {
-                    skip(quoted("region", r.name),
-                         QStringLiteral("its parent '%1' was not created").arg(r.parent));
-                    failed.insert(r.id);
-                } else {
-                    createRegion(r, failed);
-                }
-                it = pending.erase(it);
+        QHash<QString, QList<const SiteRegion*>> waiting; // parent id -> children
+        QSet<QString> inFile;
+        for (const SiteRegion& r : m_site.regions)
+            inFile.insert(r.id);
+        QSet<QString> done;
+        for (const SiteRegion& r : m_site.regions) {
+            if (!r.parent.isEmpty() && !done.contains(r.parent) && inFile.contains(r.parent)) {
+                waiting[r.parent].append(&r);
+                continue;
             }
-            if (pending.size() == before)
-                break; // cannot happen for a file that was read: parents exist, no cycles
+            QList<const SiteRegion*> ready{&r};
+            while (!ready.isEmpty()) {
+                const SiteRegion* next = ready.takeFirst();
+                region(*next);
+                done.insert(next->id);
+                ready = waiting.take(next->id) + ready;
+            }
         }
     }
 
-    void createRegion(const SiteRegion& r, QSet<QString>& failed)
+    void region(const SiteRegion& r)
     {
+        const QString record = quoted("region", r.name);
+        if (!r.parent.isEmpty() && !m_regions.contains(r.parent)) {
+            skip(record, QStringLiteral("its parent '%1' was not created").arg(r.parent));
+            return;
+        }
+        const QString parent = m_regions.value(r.parent);
         const int level = r.level > 0          ? r.level
                           : r.parent.isEmpty() ? 1
                                                : m_levels.value(r.parent) + 1;
+        const QString key = Existing::regionKey(parent, r.name);
+        if (m_existing.regionByParentAndName.contains(key)) {
+            keep(record);
+            const QString guid = m_existing.regionByParentAndName.value(key);
+            m_regions.insert(r.id, guid);
+            m_levels.insert(r.id, level);
+            completeCreationGrants(guid, r.name);
+            return;
+        }
         // The library also grants a new region to the user's role and the
         // administrators; a refused grant still leaves the region created.
         const QList<RegionInfo>& cached = cache()->list_region_info();
         const int before = cached.size();
-        const bool done =
-            core()->AddOneRegion(r.name, m_regions.value(r.parent), level, r.describe);
+        const bool done = core()->AddOneRegion(r.name, parent, level, r.describe);
         // The cache gains the region whenever the server created it.
         if (cached.size() == before) {
-            outcome(false, QStringLiteral("add"), quoted("region", r.name));
-            failed.insert(r.id);
+            outcome(false, QStringLiteral("add"), record);
             return;
         }
-        outcome(done, done ? QStringLiteral("add") : QStringLiteral("grant the new"),
-                quoted("region", r.name));
-        m_regions.insert(r.id, cached.last().guid);
+        outcome(done, done ? QStringLiteral("add") : QStringLiteral("grant the new"), record);
+        const QString guid = cached.last().guid;
+        m_regions.insert(r.id, guid);
         m_levels.insert(r.id, level);
+        m_existing.regionByParentAndName.insert(key, guid);
+        for (const QString& role : creationGrantRoles()) {
+            m_existing.links.insert(linkKey("video", role, guid));
+            m_existing.links.insert(linkKey("alarm", role, guid));
+        }
+        if (!done)
+            completeCreationGrants(guid, r.name);
+    }
+
+    // The roles a region is granted to when created: the user's and the administrators'.
+    static QStringList creationGrantRoles()
+    {
+        QStringList roles{administratorRoleId()};
+        const QString own = core()->userRole().guid;
+        if (!own.isEmpty() && own != administratorRoleId())
+            roles.prepend(own);
+        return roles;
+    }
+
+    // An interrupted run may have left a region without the grants its
+    // creation makes; they are made here, outside the file's own count.
+    void completeCreationGrants(const QString& region, const QString& name)
+    {
+        for (const QString& role : creationGrantRoles()) {
+            const struct {
+                const char* kind;
+                AddGrant add;
+            } grants[] = {{"video", &UserManagerCore::addRegionVideo},
+                          {"alarm", &UserManagerCore::addAlarmRegion}};
+            for (const auto& g : grants) {
+                const QString key = linkKey(g.kind, role, region);
+                if (m_existing.links.contains(key))
+                    continue;
+                if ((core()->*g.add)(role, region)) {
+                    m_existing.links.insert(key);
+                    ++created;
+                } else {
+                    problems.append(
+                        QStringLiteral("add %1 grant of region '%2' to role '%3': %4")
+                            .arg(QLatin1String(g.kind), name, role, lastRequestReason()));
+                }
+            }
+        }
     }
 
     using AddGrant = bool (UserManagerCore::*)(const QString&, const QString&);
 
-    template <typename Grant>
-    void grantList(const SiteRole& r, const QStringList& regionIds, const QList<Grant>& existing,
-                   AddGrant add, const char* what)
+    void grantList(const SiteRole& r, const QStringList& regionIds, AddGrant add, const char* what)
     {
         for (const QString& regionId : regionIds) {
             const QString record = QStringLiteral("%1 grant of region '%2' to role '%3'")
@@ -223,37 +339,36 @@ private:
             }
             const QString role = m_roles.value(r.id);
             const QString region = m_regions.value(regionId);
-            bool there = false;
-            for (const Grant& g : existing)
-                there = there || (g.roleGuid == role && g.regionGuid == region);
-            if (there)
-                keepLink();
-            else
-                outcome((core()->*add)(role, region), QStringLiteral("add"), record);
+            link(linkKey(what, role, region), record, [&] { return (core()->*add)(role, region); });
         }
     }
 
     void grants(const SiteRole& r)
     {
-        grantList(r, r.video, cache()->list_role_region_info(), &UserManagerCore::addRegionVideo,
-                  "video");
-        grantList(r, r.alarm, cache()->list_region_alarm_info(), &UserManagerCore::addAlarmRegion,
-                  "alarm");
+        grantList(r, r.video, &UserManagerCore::addRegionVideo, "video");
+        grantList(r, r.alarm, &UserManagerCore::addAlarmRegion, "alarm");
     }
 
     void devices()
     {
         for (const SiteDevice& d : m_site.devices) {
-            if (outcome(core()->AddDevice(d.name, d.number, d.login, d.password, d.ip, d.port,
-                                          d.channels, d.vendor, d.type, 0),
-                        QStringLiteral("add"), quoted("device", d.name)))
+            const QString record = quoted("device", d.name);
+            if (!d.number.isEmpty() && m_existing.deviceByNumber.contains(d.number)) {
+                keep(record);
+                m_devices.insert(d.id, m_existing.deviceByNumber.value(d.number));
+            } else if (outcome(core()->AddDevice(d.name, d.number, d.login, d.password, d.ip,
+                                                 d.port, d.channels, d.vendor, d.type, 0),
+                               QStringLiteral("add"), record)) {
                 m_devices.insert(d.id, newGuid());
+                if (!d.number.isEmpty())
+                    m_existing.deviceByNumber.insert(d.number, newGuid());
+            }
         }
         // The server made the new devices' channels; the cache learns them here.
         bool ok = false;
         core()->getDevChannelInfoFromSDK(QString(), ok);
         m_progress.step();
-        if (!ok)
+        if (!core()->lastRequestOutcome().succeeded())
             problems.append(
                 QStringLiteral("fetch the device channels: %1").arg(lastRequestReason()));
     }
@@ -280,57 +395,56 @@ private:
                 continue;
             }
             const QString region = m_regions.value(f.region);
-            bool there = false;
-            for (const RegionChannelInfo& existing : cache()->list_region_channel_info())
-                there = there || (existing.regionGuid == region &&
-                                  existing.channelInfo.channelGuid == channel);
             const QString name = f.name.isEmpty()
                                      ? core()->getDevChannelInfoByChannelGuid(channel).channelName
                                      : f.name;
-            if (there)
-                keepLink();
-            else
-                outcome(core()->AddRegionChannel(region, channel, name), QStringLiteral("add"),
-                        record);
+            link(linkKey("filing", region, channel), record,
+                 [&] { return core()->AddRegionChannel(region, channel, name); });
         }
     }
 
     void views()
     {
         for (const SiteView& v : m_site.views) {
-            const bool done = outcome(core()->AddView(v.name, v.divide), QStringLiteral("add"),
-                                      quoted("view", v.name));
-            const QString view = done ? newGuid() : QString();
+            const QString record = quoted("view", v.name);
+            QString view = m_existing.viewByName.value(v.name);
+            if (!view.isEmpty()) {
+                keep(record);
+            } else if (outcome(core()->AddView(v.name, v.divide), QStringLiteral("add"), record)) {
+                view = newGuid();
+                m_existing.viewByName.insert(v.name, view);
+            }
             for (const SitePlacement& p : v.channels) {
-                const QString record = QStringLiteral("channel %1 of device '%2' in view '%3'")
-                                           .arg(p.channel.channel)
-                                           .arg(p.channel.device, v.name);
+                const QString placement = QStringLiteral("channel %1 of device '%2' in view '%3'")
+                                              .arg(p.channel.channel)
+                                              .arg(p.channel.device, v.name);
                 const QString channel = channelGuid(p.channel);
                 if (view.isEmpty() || channel.isEmpty()) {
-                    skip(record, QStringLiteral("the view or the device was not created"));
+                    skip(placement, QStringLiteral("the view or the device was not created"));
                     continue;
                 }
-                bool there = false;
-                for (const UViewChannelInfo& existing : core()->GetViewChannel(view))
-                    there = there || existing.channelInfo.channelGuid == channel;
-                if (there)
-                    keepLink();
-                else
-                    outcome(core()->AddViewChannel(view, channel, p.position),
-                            QStringLiteral("add"), record);
+                link(linkKey("placement", view, channel), placement,
+                     [&] { return core()->AddViewChannel(view, channel, p.position); });
             }
         }
     }
 
     void servers()
     {
-        for (const SiteServer& s : m_site.servers)
-            outcome(core()->AddServer(s.name, s.ip, s.login, s.password, s.port, s.type),
-                    QStringLiteral("add"), quoted("server", s.name));
+        for (const SiteServer& s : m_site.servers) {
+            const QString record = quoted("server", s.name);
+            if (m_existing.servers.contains(s.name))
+                keep(record);
+            else if (outcome(core()->AddServer(s.name, s.ip, s.login, s.password, s.port, s.type),
+                             QStringLiteral("add"), record))
+                m_existing.servers.insert(s.name);
+        }
     }
 
     const Site& m_site;
     Progress m_progress;
+    const bool m_json;
+    Existing m_existing;
     QHash<QString, QString> m_roles, m_regions, m_devices; // file id -> guid
     QHash<QString, int> m_levels;
 };
@@ -373,10 +487,6 @@ void printReport(const Context& ctx, const QString& path, const Importer& import
         out +=
             QStringLiteral("kept %1 permissions, grants, filings and placements (already there)\n")
                 .arg(importer.keptLinks);
-    if (!importer.passwords.isEmpty())
-        out +=
-            QStringLiteral("\nPasswords of the new accounts, shown this once:\n") +
-            formatTable({QStringLiteral("USER"), QStringLiteral("PASSWORD")}, importer.passwords);
     printOut(out);
 }
 
@@ -389,7 +499,7 @@ int runImport(Context& ctx)
     // The whole file is checked before the first request.
     const Site site = readSiteFile(path);
     ctx.session();
-    Importer importer(site);
+    Importer importer(site, ctx.json());
     importer.run();
     for (const QString& problem : importer.problems)
         printError(QStringLiteral("import: ") + problem);
