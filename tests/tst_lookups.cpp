@@ -713,6 +713,26 @@ void tst_Lookups::sortMatchesExchangeSort_data()
             names << pool.at(random.bounded(pool.size()));
         QTest::addRow("seed %u", seed) << names;
     }
+    QRandomGenerator random(6);
+    QStringList many;
+    for (int k = 0; k < 600; ++k)
+        many << pool.at(random.bounded(pool.size()));
+    QTest::addRow("600 names") << many;
+    // Names falling all the way make every pass long: the cheap passes give
+    // way to full scans part-way, and the order must not notice.
+    QStringList falling = pool;
+    std::sort(falling.begin(), falling.end(),
+              [](const QString& a, const QString& b) { return sortKey(b) < sortKey(a); });
+    QStringList fallingMany;
+    for (int k = 0; k < 600; ++k)
+        fallingMany << falling.at(k * falling.size() / 600);
+    QTest::addRow("600 names falling") << fallingMany;
+    QTest::addRow("falling, then random") << falling + falling + many.mid(0, 60);
+    QStringList equal;
+    for (int k = 0; k < 50; ++k)
+        equal << QStringLiteral("北");
+    QTest::addRow("all equal") << equal;
+    QTest::addRow("two") << QStringList{QStringLiteral("b"), QStringLiteral("A")};
 }
 
 void tst_Lookups::sortMatchesExchangeSort()
