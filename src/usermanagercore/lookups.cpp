@@ -138,10 +138,16 @@ DeviceChancelInfo UserManagerCore::getDevChannelInfoByChannelGuid(const QString&
                       channelGuid);
 }
 
-// Only channels filed in some region, under the name given when filed.
+// Only channels filed in some region, under the name given when filed. The
+// filings are searched as they are: a site files tens of thousands.
 DeviceChancelInfo UserManagerCore::getChannelInfoByChannelGuid(const QString& channelGuid)
 {
-    return firstWhere(GetRegionChannel(QString()), &DeviceChancelInfo::channelGuid, channelGuid);
+    const QList<RegionChannelInfo>& filings = cache()->list_region_channel_info();
+    const auto found =
+        std::find_if(filings.cbegin(), filings.cend(), [&](const RegionChannelInfo& f) {
+            return f.channelInfo.channelGuid == channelGuid;
+        });
+    return found == filings.cend() ? DeviceChancelInfo() : found->channelInfo;
 }
 
 DeviceChancelInfo UserManagerCore::getChannelInfoByAreaGuid(const QString& regionGuid,
