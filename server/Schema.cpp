@@ -103,9 +103,7 @@ void recordVersion(Store& db)
 
 void create(Store& db, const PasswordRecord& admin)
 {
-    db.exec(db.dialect(kTables));
-    db.exec(kLoginFailuresTable);
-    db.exec(kVersionTable);
+    createTables(db);
     db.exec("INSERT INTO roles VALUES('88341189', 'Administrator', '')");
     Statement s(db, "INSERT INTO accounts VALUES('admin', '', '', '88341189', ?1, ?2, ?3)");
     s.bind(1, Blob{admin.salt}).bind(2, Blob{admin.hash}).bind(3, admin.iterations);
@@ -222,14 +220,23 @@ void prepareDatabase(Store& db, int hashIterations)
         return;
     if (version == 0) {
         create(db, admin.salt.empty() ? makePasswordRecord("admin", hashIterations) : admin);
-    } else {
-        for (const Migration& m : kMigrations) {
-            if (m.version > version)
-                m.apply(db);
-        }
+        t.commit();
+        return;
+    }
+    for (const Migration& m : kMigrations) {
+        if (m.version > version)
+            m.apply(db);
     }
     recordVersion(db);
     t.commit();
+}
+
+void createTables(Store& db)
+{
+    db.exec(db.dialect(kTables));
+    db.exec(kLoginFailuresTable);
+    db.exec(kVersionTable);
+    recordVersion(db);
 }
 
 } // namespace orsa

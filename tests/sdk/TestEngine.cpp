@@ -20,8 +20,6 @@ std::string postgresqlDatabase(const QByteArray& name)
     return (qgetenv("ORSA_TEST_POSTGRESQL") + '/' + name).toStdString();
 }
 
-namespace {
-
 // Made once per program, emptied for every test: cheaper than a new database.
 std::string emptiedProgramDatabase()
 {
@@ -37,8 +35,6 @@ std::string emptiedProgramDatabase()
     orsa::openStore(uri)->exec("DROP SCHEMA public CASCADE; CREATE SCHEMA public");
     return uri;
 }
-
-} // namespace
 
 TestDatabase::TestDatabase()
 {

@@ -39,5 +39,8 @@ private:
 
 // The URI of database name on the test cluster.
 std::string postgresqlDatabase(const QByteArray& name);
+// This program's database on the test cluster, made when missing, emptied.
+// Throws DbError.
+std::string emptiedProgramDatabase();
 
 #endif // TESTENGINE_H
