@@ -5,9 +5,12 @@
 #include "ServiceHandlers_p.h"
 #include "SqliteStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <random>
+#include <thread>
 
 namespace orsa {
 namespace {
@@ -37,7 +40,18 @@ bool argumentsFit(const OpInfo& info, const std::vector<Arg>& args)
 
 // Several services on one database: a request that met a concurrent change
 // runs again on the state that change left, as if it had come after it.
-constexpr int kMostAttempts = 8;
+constexpr int kMostAttempts = 20;
+
+// A random pause, longer with each attempt up to 100 ms: requests that keep
+// meeting each other fall out of step, so that a delete under a stream of
+// adds to the same rows gets its turn.
+void pauseBeforeAttempt(int attempt)
+{
+    thread_local std::minstd_rand random{std::random_device{}()};
+    const int most = std::min(1 << std::min(attempt, 7), 100);
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<int>(0, most * 1000)(random)));
+}
 
 // The handlers check their rules before they write; a constraint that still
 // fails was broken by a concurrent request between check and write.
@@ -92,8 +106,10 @@ Reply Service::runAgainOnConflict(Session& session, const OpInfo& info, const Re
             return run(session, info, request);
         } catch (const DbError& e) {
             // The handler's transaction has rolled back: nothing was applied.
-            if (e.problem() == DbError::Problem::Conflict && attempt < kMostAttempts)
+            if (e.problem() == DbError::Problem::Conflict && attempt < kMostAttempts) {
+                pauseBeforeAttempt(attempt + 1);
                 continue;
+            }
             return failure(resultOf(e.problem(), info));
         } catch (const std::exception&) {
             return failure(BIZORSA_E_INTERNAL);
