@@ -40,7 +40,8 @@ pgcluster_start() {
         chown nobody:nogroup "$dir/data" "$dir/socket" "$dir/server.log"
     fi
     # Trust on the socket only, which sits in a directory of this run; no TCP.
-    # fsync off: the cluster lives for one run and is thrown away.
+    # fsync off unless PGCLUSTER_FSYNC=on: the cluster lives for one run and is
+    # thrown away; a benchmark beside SQLite's synchronous commits wants it on.
     if ! pgcluster_as_owner "$bin/initdb" -D "$dir/data" -U orsa_test --auth=trust \
         --encoding=SQL_ASCII --locale=C >"$dir/initdb.log" 2>&1; then
         cat "$dir/initdb.log" >&2
@@ -48,7 +49,7 @@ pgcluster_start() {
         return 1
     fi
     if ! pgcluster_as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-        -o "-c listen_addresses='' -c unix_socket_directories='$dir/socket' -c fsync=off -c max_connections=200" \
+        -o "-c listen_addresses='' -c unix_socket_directories='$dir/socket' -c fsync=${PGCLUSTER_FSYNC:-off} -c max_connections=200" \
         start >/dev/null; then
         cat "$dir/server.log" >&2
         rm -rf "$dir"
