@@ -64,13 +64,19 @@ CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, "user" TEXT NOT 
 
 const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
 
+// 0 when the table holds none.
+int storedVersion(Store& db)
+{
+    Statement s(db, "SELECT max(version) FROM service_version");
+    return s.step() ? s.integer(0) : 0;
+}
+
 // 0 for a database without tables, which is made afresh.
 int schemaVersion(Store& db)
 {
     if (db.hasTable("service_version")) {
-        Statement s(db, "SELECT max(version) FROM service_version");
-        if (s.step() && s.integer(0) > 0)
-            return s.integer(0);
+        if (storedVersion(db) > 0)
+            return storedVersion(db);
     } else if (db.hasTable("accounts") && db.hasTable("roles")) {
         return 1;
     } else if (db.isEmpty()) {
@@ -208,14 +214,16 @@ PasswordRecord makePasswordRecord(const std::string& password, int iterations)
 
 void prepareDatabase(Store& db, int hashIterations)
 {
-    int version = usableVersion(db);
-    if (version == kSchemaVersion)
+    // The usual case, a database up to date, takes no lock. Anything else is
+    // decided under the lock: another service may be making the tables, and
+    // what is seen before would be half of them.
+    if (db.hasTable("service_version") && storedVersion(db) == kSchemaVersion)
         return;
-    // Hashed before the write lock is taken: the hash is deliberately slow.
+    // Hashed before the lock is taken: the hash is deliberately slow.
     const PasswordRecord admin =
-        version == 0 ? makePasswordRecord("admin", hashIterations) : PasswordRecord{};
+        db.isEmpty() ? makePasswordRecord("admin", hashIterations) : PasswordRecord{};
     Transaction t(db, Transaction::Schema);
-    version = usableVersion(db); // another process may have been first
+    const int version = usableVersion(db);
     if (version == kSchemaVersion)
         return;
     if (version == 0) {

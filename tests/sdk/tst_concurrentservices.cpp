@@ -104,6 +104,7 @@ private slots:
     void lastAdministratorStays();
     void parentDeletedWhileChildrenCome();
     void deviceDeletedWhileFiled();
+    void startTogether();
 
 private:
     // kClients clients, alternately on either instance, logged in as name.
@@ -319,6 +320,34 @@ void tst_ConcurrentServices::deviceDeletedWhileFiled()
         QVERIFY(count.step());
         QVERIFY2(count.integer(0) == 0, table);
     }
+}
+
+// Instances that start at once on a new database make its tables and first
+// account once, and none of them fails for it.
+void tst_ConcurrentServices::startTogether()
+{
+    cleanup();
+    m_database = std::make_unique<TestDatabase>();
+    QVERIFY(m_database->isValid());
+    std::vector<std::unique_ptr<Instance>> started(kClients);
+    std::vector<std::string> errors(kClients);
+    std::vector<std::function<void()>> jobs;
+    for (int i = 0; i < kClients; ++i) {
+        jobs.push_back([&, i] {
+            try {
+                started[i] = std::make_unique<Instance>(m_database->spec());
+            } catch (const std::exception& e) {
+                errors[i] = e.what();
+            }
+        });
+    }
+    concurrently(jobs);
+    for (int i = 0; i < kClients; ++i)
+        QVERIFY2(started[i], errors[i].c_str());
+    Client admin{started.back().get(), {}};
+    QCOMPARE(admin.result(orsa::Op::Login, {T("admin"), T("admin")}), 0);
+    QCOMPARE(int(admin.records<tabACCOUNT>(orsa::Op::QueryAccount).size()), 1);
+    QCOMPARE(int(admin.records<tabROLEINFO>(orsa::Op::QueryRole).size()), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_ConcurrentServices)
