@@ -16,6 +16,8 @@ namespace {
 constexpr Oid kByteaOid = 17;
 // Any number that no other user of the database takes for its advisory locks.
 constexpr const char* kSchemaLock = "SELECT pg_advisory_xact_lock(7372836101)";
+// Bytes as given both ways: no conversion between client and server.
+constexpr const char* kSession = "SET client_encoding = 'SQL_ASCII'";
 
 struct ResultDeleter {
     void operator()(PGresult* r) const { PQclear(r); }
@@ -149,7 +151,7 @@ private:
     }
 
     PgStore& m_store;
-    const PgStore::Prepared& m_statement;
+    const PgStore::Prepared m_statement;
     std::vector<std::string> m_values;
     std::vector<bool> m_bound;
     std::vector<int> m_binary;
@@ -179,7 +181,21 @@ PgStore::PgStore(const std::string& uri)
         throw DbError("the database must be created with ENCODING 'SQL_ASCII': the service "
                       "keeps texts byte for byte as clients send them");
     }
-    exec("SET client_encoding = 'SQL_ASCII'");
+    exec(kSession);
+}
+
+// A server restarted or a connection ended by its administrator: the next
+// request outside a transaction connects again. Within one, the transaction
+// is lost with the connection and the request fails.
+void PgStore::keepConnected()
+{
+    if (PQstatus(m_conn) == CONNECTION_OK || m_inTransaction)
+        return;
+    PQreset(m_conn);
+    m_prepared.clear();
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        throw DbError(std::string("connect: ") + PQerrorMessage(m_conn));
+    Result(checked(PQexec(m_conn, kSession), "exec"));
 }
 
 PgStore::~PgStore()
@@ -201,6 +217,7 @@ PGresult* PgStore::checked(PGresult* result, const char* what)
 
 void PgStore::exec(const std::string& sql)
 {
+    keepConnected();
     Result r(checked(PQexec(m_conn, sql.c_str()), "exec"));
     const char* changed = PQcmdTuples(r.get());
     m_changes = *changed ? std::atoi(changed) : 0;
@@ -208,6 +225,7 @@ void PgStore::exec(const std::string& sql)
 
 const PgStore::Prepared& PgStore::prepared(const std::string& sql)
 {
+    keepConnected();
     const auto known = m_prepared.find(sql);
     if (known != m_prepared.end())
         return known->second;
@@ -224,15 +242,19 @@ std::unique_ptr<Cursor> PgStore::prepare(const std::string& sql)
 void PgStore::begin()
 {
     exec("BEGIN ISOLATION LEVEL SERIALIZABLE");
+    m_inTransaction = true;
 }
 
+// Never on a connection made again: COMMIT outside a transaction succeeds.
 void PgStore::commit()
 {
     exec("COMMIT");
+    m_inTransaction = false;
 }
 
 void PgStore::rollback() noexcept
 {
+    m_inTransaction = false;
     PQclear(PQexec(m_conn, "ROLLBACK"));
 }
 
@@ -240,6 +262,7 @@ void PgStore::rollback() noexcept
 void PgStore::beginSchemaChange()
 {
     exec("BEGIN ISOLATION LEVEL READ COMMITTED");
+    m_inTransaction = true;
     exec(kSchemaLock);
 }
 

@@ -49,8 +49,11 @@ public:
     const Prepared& prepared(const std::string& sql);
 
 private:
+    void keepConnected();
+
     pg_conn* m_conn = nullptr;
     int m_changes = 0;
+    bool m_inTransaction = false;
     std::unordered_map<std::string, Prepared> m_prepared;
 };
 
