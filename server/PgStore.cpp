@@ -181,7 +181,13 @@ PgStore::PgStore(const std::string& uri)
         throw DbError("the database must be created with ENCODING 'SQL_ASCII': the service "
                       "keeps texts byte for byte as clients send them");
     }
-    exec(kSession);
+    try {
+        exec(kSession);
+    } catch (...) {
+        // No destructor runs for an object whose constructor threw.
+        PQfinish(m_conn);
+        throw;
+    }
 }
 
 // A server restarted or a connection ended by its administrator: the next

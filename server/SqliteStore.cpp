@@ -123,12 +123,18 @@ SqliteStore::SqliteStore(const std::string& path)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
-    // Per connection: SQLite leaves them off unless asked.
-    exec("PRAGMA foreign_keys=ON");
-    // WAL with FULL sync: a commit is on disk before its answer leaves, and a
-    // crash rolls an unfinished transaction back.
-    exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=FULL");
+    try {
+        // Per connection: SQLite leaves them off unless asked.
+        exec("PRAGMA foreign_keys=ON");
+        // WAL with FULL sync: a commit is on disk before its answer leaves,
+        // and a crash rolls an unfinished transaction back.
+        exec("PRAGMA journal_mode=WAL");
+        exec("PRAGMA synchronous=FULL");
+    } catch (...) {
+        // No destructor runs for an object whose constructor threw.
+        sqlite3_close(m_db);
+        throw;
+    }
 }
 
 SqliteStore::~SqliteStore()

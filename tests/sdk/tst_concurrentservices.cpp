@@ -74,7 +74,8 @@ struct Client {
     {
         const orsa::Answer a = answer(op, {T(key)});
         std::vector<Rec> out(a.count);
-        std::memcpy(out.data(), a.records.data(), a.count * sizeof(Rec));
+        if (!out.empty())
+            std::memcpy(out.data(), a.records.data(), a.count * sizeof(Rec));
         return out;
     }
 };
