@@ -49,7 +49,7 @@ struct Client {
     }
 };
 
-// A new, empty database of the engine: its spec.
+// A new, empty database of the engine: its address.
 std::string freshDatabase(bool postgresql, const std::string& cluster, const std::string& dir)
 {
     if (!postgresql) {
@@ -115,11 +115,11 @@ int main(int argc, char** argv)
     try {
         for (const bool postgresql : {false, true}) {
             for (const int count : {1, many}) {
-                const std::string spec = freshDatabase(postgresql, cluster, dir);
+                const std::string address = freshDatabase(postgresql, cluster, dir);
                 std::vector<Client> clients(static_cast<std::size_t>(count));
                 for (Client& c : clients) {
                     c.service =
-                        std::make_unique<orsa::Service>(orsa::openStore(spec), kHashIterations);
+                        std::make_unique<orsa::Service>(orsa::openStore(address), kHashIterations);
                     if (c.ask(orsa::Op::Login, {T("admin"), T("admin")}) != 0)
                         throw std::runtime_error("login failed");
                 }

@@ -90,7 +90,7 @@ std::size_t copySite(Store& from, Store& to)
     return rows;
 }
 
-std::size_t migrateSite(const std::string& fromSqlitePath, const std::string& toStoreSpec)
+std::size_t migrateSite(const std::string& fromSqlitePath, const std::string& toDatabase)
 {
     // Opening would make an empty database where there was none.
     if (fromSqlitePath == ":memory:" || !exists(fromSqlitePath))
@@ -99,7 +99,7 @@ std::size_t migrateSite(const std::string& fromSqlitePath, const std::string& to
     if (from.isEmpty())
         throw DbError("no site at " + fromSqlitePath);
     prepareDatabase(from, kPbkdf2Iterations);
-    const std::unique_ptr<Store> to = openStore(toStoreSpec);
+    const std::unique_ptr<Store> to = openStore(toDatabase);
     return copySite(from, *to);
 }
 

@@ -26,16 +26,16 @@ DbError DbError::of(Problem problem)
     return DbError("the database cannot be used", problem);
 }
 
-bool isPostgresqlSpec(const std::string& spec)
+bool isPostgresqlUri(const std::string& address)
 {
-    return spec.rfind("postgresql://", 0) == 0 || spec.rfind("postgres://", 0) == 0;
+    return address.rfind("postgresql://", 0) == 0 || address.rfind("postgres://", 0) == 0;
 }
 
-std::unique_ptr<Store> openStore(const std::string& spec)
+std::unique_ptr<Store> openStore(const std::string& address)
 {
-    if (isPostgresqlSpec(spec))
-        return std::make_unique<PgStore>(spec);
-    return std::make_unique<SqliteStore>(spec);
+    if (isPostgresqlUri(address))
+        return std::make_unique<PgStore>(address);
+    return std::make_unique<SqliteStore>(address);
 }
 
 } // namespace orsa

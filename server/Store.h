@@ -165,8 +165,8 @@ private:
 // (postgresql://user@host:port/dbname; "postgresql://" alone takes every
 // value from the PG* variables). A URI carrying a password is refused: it
 // comes from PGPASSWORD or ~/.pgpass. Throws DbError.
-std::unique_ptr<Store> openStore(const std::string& spec);
-bool isPostgresqlSpec(const std::string& spec);
+std::unique_ptr<Store> openStore(const std::string& address);
+bool isPostgresqlUri(const std::string& address);
 
 } // namespace orsa
 

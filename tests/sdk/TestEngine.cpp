@@ -40,11 +40,11 @@ TestDatabase::TestDatabase()
 {
     if (!onPostgresql()) {
         if (m_dir.isValid())
-            m_spec = QFile::encodeName(m_dir.filePath("site.db")).toStdString();
+            m_address = QFile::encodeName(m_dir.filePath("site.db")).toStdString();
         return;
     }
     try {
-        m_spec = emptiedProgramDatabase();
+        m_address = emptiedProgramDatabase();
     } catch (const std::exception& e) {
         qWarning("no test database: %s", e.what());
     }

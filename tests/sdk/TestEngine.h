@@ -29,12 +29,12 @@ class TestDatabase
 public:
     TestDatabase();
     // For openStore(); on SQLite a path.
-    const std::string& spec() const { return m_spec; }
-    bool isValid() const { return !m_spec.empty(); }
+    const std::string& address() const { return m_address; }
+    bool isValid() const { return !m_address.empty(); }
 
 private:
     QTemporaryDir m_dir;
-    std::string m_spec;
+    std::string m_address;
 };
 
 // The URI of database name on the test cluster.

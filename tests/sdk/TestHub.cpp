@@ -9,12 +9,12 @@ IBizOrsaClient* hubOn(const TestDatabase& database)
     if (!database.isValid())
         return nullptr;
     if (!onPostgresql())
-        return CreateOrsa(("embedded:" + database.spec()).c_str(), 0, false);
+        return CreateOrsa(("embedded:" + database.address()).c_str(), 0, false);
     try {
         return new orsa::Hub(std::make_unique<orsa::EmbeddedTransport>(
-            orsa::openStore(database.spec()), kCheapHashIterations));
+            orsa::openStore(database.address()), kCheapHashIterations));
     } catch (const std::exception& e) {
-        qWarning("no service on %s: %s", database.spec().c_str(), e.what());
+        qWarning("no service on %s: %s", database.address().c_str(), e.what());
         return nullptr;
     }
 }

@@ -33,8 +33,8 @@ orsa::Arg N(int number)
 class Instance
 {
 public:
-    explicit Instance(const std::string& spec)
-        : m_service(orsa::openStore(spec), kCheapHashIterations)
+    explicit Instance(const std::string& address)
+        : m_service(orsa::openStore(address), kCheapHashIterations)
     {}
     orsa::Answer ask(orsa::Session& session, orsa::Op op, std::vector<orsa::Arg> args)
     {
@@ -121,7 +121,7 @@ void tst_ConcurrentServices::init()
     m_database = std::make_unique<TestDatabase>();
     QVERIFY(m_database->isValid());
     for (auto& instance : m_instances)
-        instance = std::make_unique<Instance>(m_database->spec());
+        instance = std::make_unique<Instance>(m_database->address());
     m_admin = std::make_unique<Client>(Client{m_instances[0].get(), {}});
     QCOMPARE(m_admin->result(orsa::Op::Login, {T("admin"), T("admin")}), 0);
 }
@@ -315,7 +315,7 @@ void tst_ConcurrentServices::deviceDeletedWhileFiled()
     }
     QCOMPARE(deviceDeleted, int(BIZORSA_OK));
     // Straight from the tables: the queries' joins would hide an orphan.
-    auto store = orsa::openStore(m_database->spec());
+    auto store = orsa::openStore(m_database->address());
     for (const char* table : {"device_channels", "region_channels", "view_channels"}) {
         orsa::Statement count(*store, std::string("SELECT count(*) FROM ") + table);
         QVERIFY(count.step());
@@ -336,7 +336,7 @@ void tst_ConcurrentServices::startTogether()
     for (int i = 0; i < kClients; ++i) {
         jobs.push_back([&, i] {
             try {
-                started[i] = std::make_unique<Instance>(m_database->spec());
+                started[i] = std::make_unique<Instance>(m_database->address());
             } catch (const std::exception& e) {
                 errors[i] = e.what();
             }

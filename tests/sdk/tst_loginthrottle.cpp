@@ -33,7 +33,7 @@ private:
     // A service on the test's database: each one has a store of its own.
     std::unique_ptr<orsa::Service> service()
     {
-        return std::make_unique<orsa::Service>(orsa::openStore(m_database->spec()),
+        return std::make_unique<orsa::Service>(orsa::openStore(m_database->address()),
                                                kCheapHashIterations, [this] { return m_now; });
     }
     int login(orsa::Service& service, const char* name, const char* password)
