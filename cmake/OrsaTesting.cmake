@@ -16,3 +16,16 @@ function(orsa_add_qtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
 endfunction()
+
+# orsa_add_postgresql_run(NAME [TIMEOUT s])
+# The test NAME once more, on PostgreSQL: NAME_postgresql. It skips unless
+# ORSA_TEST_POSTGRESQL names a cluster (scripts/test.sh starts one).
+function(orsa_add_postgresql_run name)
+  cmake_parse_arguments(T "" "TIMEOUT" "" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_test(NAME ${name}_postgresql COMMAND ${name})
+  set_tests_properties(${name}_postgresql PROPERTIES TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;ORSA_TEST_ENGINE=postgresql")
+endfunction()

@@ -3,7 +3,9 @@
 
 # Everything the build needs from Debian, in one place.
 # sqlite3: the command-line tool, for the backup and restore test.
-PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev sqlite3)
+# postgresql: the server the tests start a throwaway cluster of.
+PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev sqlite3 libpq-dev
+    postgresql)
 
 # As root through apt-get, otherwise through password-less sudo; without
 # either it prints the apt-get line to run and stops.

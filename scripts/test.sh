@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a Debian machine for the project, builds it and runs every test.
+# Sets up a Debian machine for the project, builds it and runs every test,
+# those on PostgreSQL against a throwaway cluster started for the run.
 #
 #   bash scripts/test.sh              normal build in build/
 #   bash scripts/test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer
@@ -22,6 +23,8 @@ esac
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/packages.sh
 source "$source_dir/scripts/packages.sh"
+# shellcheck source=scripts/pgcluster.sh
+source "$source_dir/scripts/pgcluster.sh"
 
 install_missing_packages
 
@@ -37,5 +40,8 @@ fi
 
 cmake -S "$source_dir" -B "$build_dir" "${cmake_args[@]}"
 cmake --build "$build_dir" -j2
+# Stopped however the run ends, a failed test included.
+trap pgcluster_stop EXIT
+pgcluster_start
 cd "$build_dir"
 ctest --output-on-failure

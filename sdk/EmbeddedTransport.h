@@ -14,6 +14,10 @@ public:
     EmbeddedTransport(const std::string& databasePath, int hashIterations)
         : m_service(databasePath, hashIterations)
     {}
+    // On a store of the caller's choice, which the service then owns.
+    EmbeddedTransport(std::unique_ptr<Store> store, int hashIterations)
+        : m_service(std::move(store), hashIterations)
+    {}
     std::string exchange(const std::string& requestFrame) override
     {
         return m_service.handleFrame(m_session, requestFrame);

@@ -11,14 +11,14 @@ namespace {
 
 const std::string kAdministrators = BIZORSA_ADMINISTRATORS_ROLE;
 
-bool roleMissing(Database& db, const std::string& roleGuid)
+bool roleMissing(Store& db, const std::string& roleGuid)
 {
     // An empty role guid is an account without a role.
     return !roleGuid.empty() && !exists(db, "SELECT 1 FROM roles WHERE guid = ?1", roleGuid);
 }
 
 // Nobody could administer the site any more without this account.
-bool lastAdministrator(Database& db, const std::string& userName)
+bool lastAdministrator(Store& db, const std::string& userName)
 {
     return exists(db,
                   "SELECT 1 FROM accounts WHERE user_name = ?1 AND role_guid = ?2 AND "
@@ -40,9 +40,9 @@ Reply handleAddAccount(Call& call)
         return failure(BIZORSA_E_NOT_FOUND);
     if (exists(call.db, "SELECT 1 FROM accounts WHERE user_name = ?1", call.text(0)))
         return failure(BIZORSA_E_ALREADY_EXISTS);
-    run(call.db, "INSERT INTO accounts VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)", call.text(0),
-        call.text(1), call.text(2), call.text(4), Blob{password.salt}, Blob{password.hash},
-        password.iterations);
+    run(call.db, "INSERT INTO accounts VALUES(?1, ?2, ?3, NULLIF(?4, ''), ?5, ?6, ?7)",
+        call.text(0), call.text(1), call.text(2), call.text(4), Blob{password.salt},
+        Blob{password.hash}, password.iterations);
     t.commit();
     return {};
 }
@@ -62,7 +62,9 @@ Reply handleEditAccount(Call& call)
         return failure(BIZORSA_E_NOT_FOUND);
     if (call.text(4) != kAdministrators && lastAdministrator(call.db, call.text(0)))
         return failure(BIZORSA_E_LAST_ADMINISTRATOR);
-    run(call.db, "UPDATE accounts SET phone = ?2, mail = ?3, role_guid = ?4 WHERE user_name = ?1",
+    run(call.db,
+        "UPDATE accounts SET phone = ?2, mail = ?3, role_guid = NULLIF(?4, '') "
+        "WHERE user_name = ?1",
         call.text(0), call.text(1), call.text(2), call.text(4));
     if (newPassword)
         run(call.db,
@@ -93,15 +95,16 @@ Reply handleQueryAccount(Call& call)
     const bool everyone = call.caller->holds(Right::Accounts);
     if (!everyone && !call.text(0).empty() && call.text(0) != own)
         return {};
+    const auto fill = [](Statement& s, tabACCOUNT& r) {
+        put(r.userName, s.text(0));
+        put(r.phone, s.text(1));
+        put(r.mail, s.text(2));
+        put(r.roleGuid, s.text(3));
+    };
     return fetch<tabACCOUNT>(call.db,
                              "SELECT user_name, phone, mail, role_guid FROM accounts "
                              "WHERE ?1 = '' OR user_name = ?1 ORDER BY rowid",
-                             everyone ? call.text(0) : own, [](Statement& s, tabACCOUNT& r) {
-                                 put(r.userName, s.text(0));
-                                 put(r.phone, s.text(1));
-                                 put(r.mail, s.text(2));
-                                 put(r.roleGuid, s.text(3));
-                             });
+                             fill, everyone ? call.text(0) : own);
 }
 
 // (userName, password). A failed login leaves the session as it was, like the

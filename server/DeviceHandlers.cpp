@@ -1,5 +1,4 @@
 // Devices and their channels.
-#include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
 namespace orsa {
@@ -9,7 +8,7 @@ namespace {
 constexpr int kMaxDeviceChannels = 1024;
 
 const char* const kDeviceQuery =
-    "SELECT guid, name, number, user, password, ip, port, channel_count, extra, vendor, type "
+    "SELECT guid, name, number, \"user\", password, ip, port, channel_count, extra, vendor, type "
     "FROM devices WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
 
 void fillDevice(Statement& s, tabDEVICEINFO& r)
@@ -37,20 +36,17 @@ Reply handleAddDevice(Call& call)
     const int channels = call.number(6);
     if (!inRange(port, 0, kMaxPort) || !inRange(channels, 0, kMaxDeviceChannels))
         return failure(BIZORSA_E_INVALID_ARGUMENT);
-    const std::string guid = newGuid();
-    Transaction t(call.db);
-    run(call.db, "INSERT INTO devices VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 0, ?9, ?10)", guid,
-        call.text(0), call.text(1), call.text(2), call.text(3), call.text(4), port, channels,
-        call.number(7), call.number(8));
-    Statement insert(call.db, "INSERT INTO device_channels VALUES(?1, ?2, ?3, ?4)");
-    for (int n = 1; n <= channels; ++n) {
-        insert.bind(1, newGuid()).bind(2, guid).bind(3, "Channel " + std::to_string(n)).bind(4, n);
-        insert.run();
-        insert.reset();
-    }
-    Reply reply = fetchAdded<tabDEVICEINFO>(call.db, kDeviceQuery, guid, fillDevice);
-    t.commit();
-    return reply;
+    return addRecord<tabDEVICEINFO>(call, kDeviceQuery, fillDevice, [&](const std::string& guid) {
+        run(call.db, "INSERT INTO devices VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, 0, ?9, ?10)", guid,
+            call.text(0), call.text(1), call.text(2), call.text(3), call.text(4), port, channels,
+            call.number(7), call.number(8));
+        Statement insert(call.db, "INSERT INTO device_channels VALUES(?1, ?2, ?3, ?4)");
+        for (int n = 1; n <= channels; ++n) {
+            insert.bind(1, newGuid()).bind(2, guid).bind(3, "Channel " + std::to_string(n));
+            insert.bind(4, n).run();
+            insert.reset();
+        }
+    });
 }
 
 // (guid, name, user, password, ip, port): number, channels and codes stay.
@@ -58,32 +54,17 @@ Reply handleEditDevice(Call& call)
 {
     if (!inRange(call.number(5), 0, kMaxPort))
         return failure(BIZORSA_E_INVALID_ARGUMENT);
-    return changeOne(call.db,
-                     "UPDATE devices SET name = ?2, user = ?3, password = ?4, ip = ?5, port = ?6 "
-                     "WHERE guid = ?1",
-                     call.text(0), call.text(1), call.text(2), call.text(3), call.text(4),
-                     call.number(5));
+    return changeOne(
+        call.db,
+        "UPDATE devices SET name = ?2, \"user\" = ?3, password = ?4, ip = ?5, port = ?6 "
+        "WHERE guid = ?1",
+        call.text(0), call.text(1), call.text(2), call.text(3), call.text(4), call.number(5));
 }
 
 // The device's channels leave every region and view with it.
 Reply handleDeleteDevice(Call& call)
 {
-    const std::string& guid = call.text(0);
-    Transaction t(call.db);
-    if (!exists(call.db, "SELECT 1 FROM devices WHERE guid = ?1", guid))
-        return failure(BIZORSA_E_NOT_FOUND);
-    run(call.db,
-        "DELETE FROM region_channels WHERE channel_guid IN "
-        "(SELECT guid FROM device_channels WHERE device_guid = ?1)",
-        guid);
-    run(call.db,
-        "DELETE FROM view_channels WHERE channel_guid IN "
-        "(SELECT guid FROM device_channels WHERE device_guid = ?1)",
-        guid);
-    run(call.db, "DELETE FROM device_channels WHERE device_guid = ?1", guid);
-    run(call.db, "DELETE FROM devices WHERE guid = ?1", guid);
-    t.commit();
-    return {};
+    return changeOne(call.db, "DELETE FROM devices WHERE guid = ?1", call.text(0));
 }
 
 Reply handleQueryDevice(Call& call)
@@ -95,15 +76,16 @@ Reply handleQueryDevice(Call& call)
 // Keyed by device guid.
 Reply handleQueryDeviceChannel(Call& call)
 {
+    const auto fill = [](Statement& s, tabCHANNELINFO& r) {
+        put(r.channelGuid, s.text(0));
+        put(r.channelName, s.text(1));
+        put(r.devGuid, s.text(2));
+        r.channelNo = s.integer(3);
+    };
     return fetch<tabCHANNELINFO>(call.db,
                                  "SELECT guid, name, device_guid, number FROM device_channels "
                                  "WHERE ?1 = '' OR device_guid = ?1 ORDER BY rowid",
-                                 call.text(0), [](Statement& s, tabCHANNELINFO& r) {
-                                     put(r.channelGuid, s.text(0));
-                                     put(r.channelName, s.text(1));
-                                     put(r.devGuid, s.text(2));
-                                     r.channelNo = s.integer(3);
-                                 });
+                                 fill, call.text(0));
 }
 
 } // namespace orsa

@@ -11,24 +11,22 @@ struct GrantSql {
 };
 
 const GrantSql kVideo{
-    "INSERT OR IGNORE INTO video_grants VALUES(?1, ?2)",
+    "INSERT INTO video_grants VALUES(?1, ?2) ON CONFLICT DO NOTHING",
     "DELETE FROM video_grants WHERE role_guid = ?1 AND region_guid = ?2",
     "SELECT role_guid, region_guid FROM video_grants WHERE ?1 = '' OR role_guid = ?1 "
     "ORDER BY rowid"};
 const GrantSql kAlarm{
-    "INSERT OR IGNORE INTO alarm_grants VALUES(?1, ?2)",
+    "INSERT INTO alarm_grants VALUES(?1, ?2) ON CONFLICT DO NOTHING",
     "DELETE FROM alarm_grants WHERE role_guid = ?1 AND region_guid = ?2",
     "SELECT role_guid, region_guid FROM alarm_grants WHERE ?1 = '' OR role_guid = ?1 "
     "ORDER BY rowid"};
 
-// (roleGuid, regionGuid): granting again succeeds and changes nothing.
+// (roleGuid, regionGuid): granting again succeeds and changes nothing. A
+// missing role or region fails the reference: "not found".
 template <class Rec>
 Reply addGrant(Call& call, const GrantSql& sql)
 {
     Transaction t(call.db);
-    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", call.text(0)) ||
-        !exists(call.db, "SELECT 1 FROM regions WHERE guid = ?1", call.text(1)))
-        return failure(BIZORSA_E_NOT_FOUND);
     run(call.db, sql.insert, call.text(0), call.text(1));
     t.commit();
     Rec grant{};
@@ -40,10 +38,11 @@ Reply addGrant(Call& call, const GrantSql& sql)
 template <class Rec>
 Reply queryGrants(Call& call, const GrantSql& sql)
 {
-    return fetch<Rec>(call.db, sql.select, call.text(0), [](Statement& s, Rec& r) {
+    const auto fill = [](Statement& s, Rec& r) {
         put(r.roleGuid, s.text(0));
         put(r.regionGuid, s.text(1));
-    });
+    };
+    return fetch<Rec>(call.db, sql.select, fill, call.text(0));
 }
 
 } // namespace

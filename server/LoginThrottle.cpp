@@ -27,9 +27,9 @@ std::int64_t waitAfter(int failures)
 
 const char* const kLoginFailuresTable =
     "CREATE TABLE login_failures(user_name TEXT PRIMARY KEY, failures INTEGER NOT NULL, "
-    "last_ms INTEGER NOT NULL)";
+    "last_ms BIGINT NOT NULL)";
 
-bool loginRefused(Database& db, const std::string& userName, std::int64_t nowMs)
+bool loginRefused(Store& db, const std::string& userName, std::int64_t nowMs)
 {
     Statement s(db, "SELECT failures, last_ms FROM login_failures WHERE user_name = ?1");
     s.bind(1, userName);
@@ -40,21 +40,21 @@ bool loginRefused(Database& db, const std::string& userName, std::int64_t nowMs)
     return since >= 0 && since < waitAfter(s.integer(0));
 }
 
-void recordLoginFailure(Database& db, const std::string& userName, std::int64_t nowMs)
+void recordLoginFailure(Store& db, const std::string& userName, std::int64_t nowMs)
 {
     Transaction t(db);
     run(db,
         "INSERT INTO login_failures VALUES(?1, 1, ?2) ON CONFLICT(user_name) "
-        "DO UPDATE SET failures = failures + 1, last_ms = excluded.last_ms",
+        "DO UPDATE SET failures = login_failures.failures + 1, last_ms = excluded.last_ms",
         userName, nowMs);
     run(db,
-        "DELETE FROM login_failures WHERE user_name IN (SELECT user_name FROM login_failures "
-        "ORDER BY last_ms DESC LIMIT -1 OFFSET ?1)",
+        "DELETE FROM login_failures WHERE last_ms <= (SELECT last_ms FROM login_failures "
+        "ORDER BY last_ms DESC LIMIT 1 OFFSET ?1)",
         kMostNames);
     t.commit();
 }
 
-void clearLoginFailures(Database& db, const std::string& userName)
+void clearLoginFailures(Store& db, const std::string& userName)
 {
     // The usual case, a name without failures, takes no write lock.
     if (exists(db, "SELECT 1 FROM login_failures WHERE user_name = ?1", userName))

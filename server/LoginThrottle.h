@@ -4,7 +4,7 @@
 #ifndef ORSA_LOGINTHROTTLE_H
 #define ORSA_LOGINTHROTTLE_H
 
-#include "SqliteDb.h"
+#include "Store.h"
 
 #include <cstdint>
 #include <string>
@@ -15,10 +15,10 @@ extern const char* const kLoginFailuresTable;
 
 // After 5 failures in a row a name is refused for 1 s from its last failure,
 // then 2 s, 4 s ... at most 5 minutes.
-bool loginRefused(Database& db, const std::string& userName, std::int64_t nowMs);
-void recordLoginFailure(Database& db, const std::string& userName, std::int64_t nowMs);
+bool loginRefused(Store& db, const std::string& userName, std::int64_t nowMs);
+void recordLoginFailure(Store& db, const std::string& userName, std::int64_t nowMs);
 // A successful login starts the count again.
-void clearLoginFailures(Database& db, const std::string& userName);
+void clearLoginFailures(Store& db, const std::string& userName);
 
 } // namespace orsa
 

@@ -12,7 +12,7 @@ const char* const kRightTypes[] = {
 };
 constexpr unsigned kEveryRight = (1u << (sizeof kRightTypes / sizeof kRightTypes[0])) - 1;
 
-unsigned rightsOfRole(Database& db, const std::string& roleGuid)
+unsigned rightsOfRole(Store& db, const std::string& roleGuid)
 {
     if (roleGuid == BIZORSA_ADMINISTRATORS_ROLE)
         return kEveryRight;
@@ -45,7 +45,7 @@ bool isRegionFollowUpGrant(const Caller& caller, const std::vector<Arg>& args)
 
 } // namespace
 
-std::optional<Caller> currentCaller(Database& db, Session& session)
+std::optional<Caller> currentCaller(Store& db, Session& session)
 {
     if (!session.loggedIn)
         return std::nullopt;

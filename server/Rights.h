@@ -5,7 +5,7 @@
 
 #include "Frame.h"
 #include "OrsaOps.h"
-#include "SqliteDb.h"
+#include "Store.h"
 
 #include <optional>
 #include <string>
@@ -28,7 +28,7 @@ struct Caller {
 // The account of a logged-in session. Nothing when the session is not logged
 // in, or has ended because its account was deleted or was given a new
 // password by another session; an ended session is reset.
-std::optional<Caller> currentCaller(Database& db, Session& session);
+std::optional<Caller> currentCaller(Store& db, Session& session);
 
 // Whether the caller may run a request of this access with these arguments,
 // which fit the request's table row.

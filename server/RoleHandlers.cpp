@@ -1,6 +1,5 @@
 // Roles and their permissions.
 #include "BizOrsaRights.h"
-#include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
 namespace orsa {
@@ -32,12 +31,9 @@ void fillPermission(Statement& s, tabROLEPERMISSIONINFO& r)
 // (name, describe)
 Reply handleAddRole(Call& call)
 {
-    const std::string guid = newGuid();
-    Transaction t(call.db);
-    run(call.db, "INSERT INTO roles VALUES(?1, ?2, ?3)", guid, call.text(0), call.text(1));
-    Reply reply = fetchAdded<tabROLEINFO>(call.db, kRoleQuery, guid, fillRole);
-    t.commit();
-    return reply;
+    return addRecord<tabROLEINFO>(call, kRoleQuery, fillRole, [&](const std::string& guid) {
+        run(call.db, "INSERT INTO roles VALUES(?1, ?2, ?3)", guid, call.text(0), call.text(1));
+    });
 }
 
 // (guid, name, describe)
@@ -51,40 +47,24 @@ Reply handleEditRole(Call& call)
 // without one; otherwise its permissions and grants go with it.
 Reply handleDeleteRole(Call& call)
 {
-    const std::string& guid = call.text(0);
-    if (guid == BIZORSA_ADMINISTRATORS_ROLE)
+    if (call.text(0) == BIZORSA_ADMINISTRATORS_ROLE)
         return failure(BIZORSA_E_STILL_IN_USE);
-    Transaction t(call.db);
-    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", guid))
-        return failure(BIZORSA_E_NOT_FOUND);
-    if (exists(call.db, "SELECT 1 FROM accounts WHERE role_guid = ?1", guid))
-        return failure(BIZORSA_E_STILL_IN_USE);
-    run(call.db, "DELETE FROM role_permissions WHERE role_guid = ?1", guid);
-    run(call.db, "DELETE FROM video_grants WHERE role_guid = ?1", guid);
-    run(call.db, "DELETE FROM alarm_grants WHERE role_guid = ?1", guid);
-    run(call.db, "DELETE FROM roles WHERE guid = ?1", guid);
-    t.commit();
-    return {};
+    return changeOne(call.db, "DELETE FROM roles WHERE guid = ?1", call.text(0));
 }
 
 Reply handleQueryRole(Call& call)
 {
-    return fetch<tabROLEINFO>(call.db, kRoleQuery, call.text(0), fillRole);
+    return fetch<tabROLEINFO>(call.db, kRoleQuery, fillRole, call.text(0));
 }
 
 // (roleGuid, type, value): always a new permission, even for a type the role holds.
 Reply handleAddRolePermission(Call& call)
 {
-    const std::string guid = newGuid();
-    Transaction t(call.db);
-    if (!exists(call.db, "SELECT 1 FROM roles WHERE guid = ?1", call.text(0)))
-        return failure(BIZORSA_E_NOT_FOUND);
-    run(call.db, "INSERT INTO role_permissions VALUES(?1, ?2, ?3, ?4)", guid, call.text(0),
-        call.text(1), call.text(2));
-    Reply reply =
-        fetchAdded<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, guid, fillPermission);
-    t.commit();
-    return reply;
+    return addRecord<tabROLEPERMISSIONINFO>(
+        call, kPermissionQuery, fillPermission, [&](const std::string& guid) {
+            run(call.db, "INSERT INTO role_permissions VALUES(?1, ?2, ?3, ?4)", guid, call.text(0),
+                call.text(1), call.text(2));
+        });
 }
 
 Reply handleDeleteRolePermission(Call& call)
@@ -94,7 +74,7 @@ Reply handleDeleteRolePermission(Call& call)
 
 Reply handleQueryRolePermission(Call& call)
 {
-    return fetch<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, call.text(0), fillPermission);
+    return fetch<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, fillPermission, call.text(0));
 }
 
 } // namespace orsa

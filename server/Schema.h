@@ -1,14 +1,18 @@
 #ifndef ORSA_SCHEMA_H
 #define ORSA_SCHEMA_H
 
-#include "SqliteDb.h"
+#include "Store.h"
 
 namespace orsa {
 
-// Durability settings, then the tables and the first account on a new
-// database, or the changes since the version an older database was made by.
-// Throws DbError naming the problem (see DbError::Problem).
-void prepareDatabase(Database& db, int hashIterations);
+// The tables and the first account on a new database, or the changes since
+// the version an older database was made by. Throws DbError naming the
+// problem (see DbError::Problem).
+void prepareDatabase(Store& db, int hashIterations);
+
+// Within a schema transaction on an empty database: the tables of this
+// version, without any record.
+void createTables(Store& db);
 
 // A new account's salt and hash columns for a clear password.
 struct PasswordRecord {

@@ -1,12 +1,12 @@
 // Servers known to the management service.
-#include "Secrets.h"
 #include "ServiceHandlers_p.h"
 
 namespace orsa {
 namespace {
 
-const char* const kServerQuery = "SELECT guid, name, user, password, ip, port, type FROM servers "
-                                 "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const char* const kServerQuery =
+    "SELECT guid, name, \"user\", password, ip, port, type FROM servers "
+    "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
 
 void fillServer(Statement& s, tabSERVERINFO& r)
 {
@@ -26,13 +26,10 @@ Reply handleAddServer(Call& call)
 {
     if (!inRange(call.number(4), 0, kMaxPort))
         return failure(BIZORSA_E_INVALID_ARGUMENT);
-    const std::string guid = newGuid();
-    Transaction t(call.db);
-    run(call.db, "INSERT INTO servers VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)", guid, call.text(0),
-        call.text(1), call.text(2), call.text(3), call.number(4), call.number(5));
-    Reply reply = fetchAdded<tabSERVERINFO>(call.db, kServerQuery, guid, fillServer);
-    t.commit();
-    return reply;
+    return addRecord<tabSERVERINFO>(call, kServerQuery, fillServer, [&](const std::string& guid) {
+        run(call.db, "INSERT INTO servers VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)", guid, call.text(0),
+            call.text(1), call.text(2), call.text(3), call.number(4), call.number(5));
+    });
 }
 
 // (guid, name, user, password, ip, port): the type stays.
@@ -40,11 +37,11 @@ Reply handleEditServer(Call& call)
 {
     if (!inRange(call.number(5), 0, kMaxPort))
         return failure(BIZORSA_E_INVALID_ARGUMENT);
-    return changeOne(call.db,
-                     "UPDATE servers SET name = ?2, user = ?3, password = ?4, ip = ?5, port = ?6 "
-                     "WHERE guid = ?1",
-                     call.text(0), call.text(1), call.text(2), call.text(3), call.text(4),
-                     call.number(5));
+    return changeOne(
+        call.db,
+        "UPDATE servers SET name = ?2, \"user\" = ?3, password = ?4, ip = ?5, port = ?6 "
+        "WHERE guid = ?1",
+        call.text(0), call.text(1), call.text(2), call.text(3), call.text(4), call.number(5));
 }
 
 Reply handleDeleteServer(Call& call)

@@ -3,9 +3,14 @@
 #include "Rights.h"
 #include "Schema.h"
 #include "ServiceHandlers_p.h"
+#include "SqliteStore.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <exception>
+#include <random>
+#include <thread>
 
 namespace orsa {
 namespace {
@@ -33,6 +38,36 @@ bool argumentsFit(const OpInfo& info, const std::vector<Arg>& args)
     return true;
 }
 
+// Several services on one database: a request that met a concurrent change
+// runs again on the state that change left, as if it had come after it.
+constexpr int kMostAttempts = 20;
+
+// A random pause, longer with each attempt up to 100 ms: requests that keep
+// meeting each other fall out of step, so that a delete under a stream of
+// adds to the same rows gets its turn.
+void pauseBeforeAttempt(int attempt)
+{
+    thread_local std::minstd_rand random{std::random_device{}()};
+    const int most = std::min(1 << std::min(attempt, 7), 100);
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(std::uniform_int_distribution<int>(0, most * 1000)(random)));
+}
+
+// The handlers check their rules before they write; a constraint that still
+// fails was broken by a concurrent request between check and write.
+std::int32_t resultOf(DbError::Problem problem, const OpInfo& info)
+{
+    switch (problem) {
+    case DbError::Problem::Duplicate:
+        return BIZORSA_E_ALREADY_EXISTS;
+    case DbError::Problem::Reference:
+        return std::strncmp(info.name, "Delete", 6) == 0 ? BIZORSA_E_STILL_IN_USE
+                                                         : BIZORSA_E_NOT_FOUND;
+    default:
+        return BIZORSA_E_INTERNAL;
+    }
+}
+
 } // namespace
 
 std::int64_t wallClock()
@@ -42,22 +77,44 @@ std::int64_t wallClock()
 }
 
 Service::Service(const std::string& databasePath, int hashIterations, Clock clock)
-    : m_db(databasePath), m_settings{hashIterations, std::move(clock)}
+    : Service(std::make_unique<SqliteStore>(databasePath), hashIterations, std::move(clock))
+{}
+
+Service::Service(std::unique_ptr<Store> store, int hashIterations, Clock clock)
+    : m_store(std::move(store)), m_settings{hashIterations, std::move(clock)}
 {
-    prepareDatabase(m_db, hashIterations);
+    prepareDatabase(*m_store, hashIterations);
 }
 
 Reply Service::run(Session& session, const OpInfo& info, const Request& request)
 {
-    const std::optional<Caller> caller = currentCaller(m_db, session);
+    const std::optional<Caller> caller = currentCaller(*m_store, session);
     if (!caller && info.access != Access::Open)
         return failure(BIZORSA_E_NOT_LOGGED_IN);
     if (!argumentsFit(info, request.args))
         return failure(BIZORSA_E_INVALID_ARGUMENT);
     if (caller && !permits(info.access, *caller, request.args))
         return failure(BIZORSA_E_FORBIDDEN);
-    Call call{m_db, session, caller ? &*caller : nullptr, m_settings, request.args};
+    Call call{*m_store, session, caller ? &*caller : nullptr, m_settings, request.args};
     return kHandlers[static_cast<std::size_t>(request.op)](call);
+}
+
+Reply Service::runAgainOnConflict(Session& session, const OpInfo& info, const Request& request)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return run(session, info, request);
+        } catch (const DbError& e) {
+            // The handler's transaction has rolled back: nothing was applied.
+            if (e.problem() == DbError::Problem::Conflict && attempt < kMostAttempts) {
+                pauseBeforeAttempt(attempt + 1);
+                continue;
+            }
+            return failure(resultOf(e.problem(), info));
+        } catch (const std::exception&) {
+            return failure(BIZORSA_E_INTERNAL);
+        }
+    }
 }
 
 Answer Service::handle(Session& session, const Request& request)
@@ -70,12 +127,7 @@ Answer Service::handle(Session& session, const Request& request)
     if (!info) {
         reply = failure(BIZORSA_E_INVALID_ARGUMENT);
     } else {
-        try {
-            reply = run(session, *info, request);
-        } catch (const std::exception&) {
-            // The handler's transaction has rolled back: nothing was applied.
-            reply = failure(BIZORSA_E_INTERNAL);
-        }
+        reply = runAgainOnConflict(session, *info, request);
     }
     answer.result = reply.result;
     if (reply.result >= 0) {

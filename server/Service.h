@@ -1,14 +1,15 @@
 // The management service: answers request frames from one session, storing
-// everything in SQLite. Used in-process by the SDK's embedded transport and,
-// unchanged, behind a network listener.
+// everything in a store (SQLite or PostgreSQL). Used in-process by the SDK's
+// embedded transport and, unchanged, behind a network listener.
 #ifndef ORSA_SERVICE_H
 #define ORSA_SERVICE_H
 
 #include "Frame.h"
-#include "SqliteDb.h"
+#include "Store.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace orsa {
@@ -47,6 +48,9 @@ public:
     // the role "Administrator" (guid 88341189); an older one is brought up to
     // date. Throws DbError when the database cannot be opened or prepared.
     Service(const std::string& databasePath, int hashIterations, Clock clock = wallClock);
+    // The same on any store; several services may share one PostgreSQL
+    // database, each on a store of its own.
+    Service(std::unique_ptr<Store> store, int hashIterations, Clock clock = wallClock);
 
     // The answer frame to a request frame, or an empty string when the frame
     // is too damaged to answer. Every change is committed before this returns.
@@ -55,8 +59,9 @@ public:
 
 private:
     Reply run(Session& session, const OpInfo& info, const Request& request);
+    Reply runAgainOnConflict(Session& session, const OpInfo& info, const Request& request);
 
-    Database m_db;
+    std::unique_ptr<Store> m_store;
     ServiceSettings m_settings;
 };
 

@@ -4,6 +4,7 @@
 
 #include "BizOrsaResultCodes.h"
 #include "Rights.h"
+#include "Secrets.h"
 #include "Service.h"
 
 #include <cstring>
@@ -20,7 +21,7 @@ struct Reply {
 
 // One request being handled; arguments were checked against the op table.
 struct Call {
-    Database& db;
+    Store& db;
     Session& session;
     const Caller* caller; // null for a request that needs no login
     const ServiceSettings& settings;
@@ -62,17 +63,28 @@ Reply single(const Rec& record)
     return r;
 }
 
+template <class T>
+void bindOne(Statement& s, int index, const T& value)
+{
+    s.bind(index, value);
+}
+// An argument as it came: a text or a number.
+inline void bindOne(Statement& s, int index, const Arg& arg)
+{
+    arg.isText ? s.bind(index, arg.text) : s.bind(index, arg.number);
+}
+
 inline void bindAll(Statement&, int) {}
 template <class T, class... Rest>
 void bindAll(Statement& s, int index, const T& first, const Rest&... rest)
 {
-    s.bind(index, first);
+    bindOne(s, index, first);
     bindAll(s, index + 1, rest...);
 }
 
 // Runs one statement; returns the number of rows it changed.
 template <class... A>
-int run(Database& db, const char* sql, const A&... a)
+int run(Store& db, const char* sql, const A&... a)
 {
     Statement s(db, sql);
     bindAll(s, 1, a...);
@@ -82,7 +94,7 @@ int run(Database& db, const char* sql, const A&... a)
 
 // True when the query yields a row.
 template <class... A>
-bool exists(Database& db, const char* sql, const A&... a)
+bool exists(Store& db, const char* sql, const A&... a)
 {
     Statement s(db, sql);
     bindAll(s, 1, a...);
@@ -91,7 +103,7 @@ bool exists(Database& db, const char* sql, const A&... a)
 
 // An edit or delete of one keyed row: "not found" when nothing matched.
 template <class... A>
-Reply changeOne(Database& db, const char* sql, const A&... a)
+Reply changeOne(Store& db, const char* sql, const A&... a)
 {
     Transaction t(db);
     const int changed = run(db, sql, a...);
@@ -99,12 +111,12 @@ Reply changeOne(Database& db, const char* sql, const A&... a)
     return changed ? Reply{} : failure(BIZORSA_E_NOT_FOUND);
 }
 
-// A query whose first parameter is the key; its SQL matches every row for "".
-template <class Rec, class Fill>
-Reply fetch(Database& db, const char* sql, const std::string& key, Fill fill)
+// A query of the keys' rows. With one key, its SQL matches every row for "".
+template <class Rec, class Fill, class... Keys>
+Reply fetch(Store& db, const std::string& sql, Fill fill, const Keys&... keys)
 {
     Statement s(db, sql);
-    s.bind(1, key);
+    bindAll(s, 1, keys...);
     Reply reply;
     while (s.step()) {
         Rec record{};
@@ -120,41 +132,35 @@ template <class Rec, class Fill, std::size_t N>
 Reply fetchGuarded(Call& call, const char* sql, Fill fill, char (Rec::*password)[N], Right right)
 {
     const bool shown = call.caller->holds(right);
-    return fetch<Rec>(call.db, sql, call.text(0), [&](Statement& s, Rec& r) {
+    const auto guarded = [&](Statement& s, Rec& r) {
         fill(s, r);
         if (!shown)
             std::memset(r.*password, 0, N);
-    });
+    };
+    return fetch<Rec>(call.db, sql, guarded, call.text(0));
 }
 
 // An add answers with the row it made, read back by the kind's own query, so
 // the add and the query can never describe a record differently.
-template <class Rec, class Fill>
-Reply fetchAdded(Database& db, const char* sql, const std::string& key, Fill fill)
+template <class Rec, class Fill, class... Keys>
+Reply fetchAdded(Store& db, const std::string& sql, Fill fill, const Keys&... keys)
 {
-    Reply reply = fetch<Rec>(db, sql, key, fill);
+    Reply reply = fetch<Rec>(db, sql, fill, keys...);
     return reply.count == 1 ? reply : failure(BIZORSA_E_INTERNAL);
 }
 
-// Files device channel call.text(1) into container call.text(0) (a region or a
-// view), or updates the filing that exists; answers the filing as stored.
-template <class Rec, class Third, class Fill>
-Reply fileChannel(Call& call, const char* containerExists, const char* upsert,
-                  const std::string& selectOne, const Third& third, Fill fill)
+// The shape of every add: a new guid, the rows that write(guid) makes, and the
+// answer read back. A reference to a missing row fails the write, and the
+// service answers "not found" for it.
+template <class Rec, class Fill, class Write>
+Reply addRecord(Call& call, const char* query, Fill fill, Write write)
 {
+    const std::string guid = newGuid();
     Transaction t(call.db);
-    if (!exists(call.db, containerExists, call.text(0)) ||
-        !exists(call.db, "SELECT 1 FROM device_channels WHERE guid = ?1", call.text(1)))
-        return failure(BIZORSA_E_NOT_FOUND);
-    run(call.db, upsert, call.text(0), call.text(1), third);
-    Statement s(call.db, selectOne.c_str());
-    s.bind(1, call.text(0)).bind(2, call.text(1));
-    if (!s.step())
-        return failure(BIZORSA_E_INTERNAL);
-    Rec record{};
-    fill(s, record);
+    write(guid);
+    Reply reply = fetchAdded<Rec>(call.db, query, fill, guid);
     t.commit();
-    return single(record);
+    return reply;
 }
 
 inline bool inRange(int value, int low, int high)

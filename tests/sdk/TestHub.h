@@ -5,8 +5,11 @@
 
 #include "BizOrsaResultCodes.h"
 #include "RecordingSink.h"
+#include "TestEngine.h"
 
 #include <QByteArray>
+
+#include <memory>
 
 template <std::size_t N>
 QByteArray text(const char (&field)[N])
@@ -14,11 +17,28 @@ QByteArray text(const char (&field)[N])
     return QByteArray(field, int(qstrnlen(field, N)));
 }
 
+// A hub with the library's own CreateOrsa, or, for a database on
+// PostgreSQL, with the embedded transport on a store of that database.
+IBizOrsaClient* hubOn(const TestDatabase& database);
+
 class TestHub
 {
 public:
-    explicit TestHub(const QByteArray& address = "embedded")
-        : hub(CreateOrsa(address.constData(), 0, false))
+    // On a private database of the engine under test.
+    TestHub()
+        : m_own(onPostgresql() ? std::make_unique<TestDatabase>() : nullptr),
+          hub(m_own ? hubOn(*m_own) : CreateOrsa("embedded", 0, false))
+    {
+        if (hub)
+            sink.attach(hub);
+    }
+    explicit TestHub(const QByteArray& address) : hub(CreateOrsa(address.constData(), 0, false))
+    {
+        if (hub)
+            sink.attach(hub);
+    }
+    // On a database that other hubs may share.
+    explicit TestHub(const TestDatabase& database) : hub(hubOn(database))
     {
         if (hub)
             sink.attach(hub);
@@ -72,6 +92,10 @@ public:
     }
     int count(int sid) { return wait(sid).count; }
 
+private:
+    std::unique_ptr<TestDatabase> m_own;
+
+public:
     RecordingSink sink;
     IBizOrsaClient* hub;
 };

@@ -3,8 +3,8 @@
 #include "BizOrsaResultCodes.h"
 #include "CheapHashCost.h"
 #include "Service.h"
+#include "TestEngine.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -20,6 +20,7 @@ class tst_LoginThrottle : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ORSA_REQUIRE_ENGINE(); }
     void init();
     void waitGrowsWithFailures_data();
     void waitGrowsWithFailures();
@@ -29,10 +30,11 @@ private slots:
     void everyServiceOnTheFileCounts();
 
 private:
-    std::unique_ptr<orsa::Service> service(const std::string& path = ":memory:")
+    // A service on the test's database: each one has a store of its own.
+    std::unique_ptr<orsa::Service> service()
     {
-        return std::make_unique<orsa::Service>(path, kCheapHashIterations,
-                                               [this] { return m_now; });
+        return std::make_unique<orsa::Service>(orsa::openStore(m_database->address()),
+                                               kCheapHashIterations, [this] { return m_now; });
     }
     int login(orsa::Service& service, const char* name, const char* password)
     {
@@ -56,11 +58,14 @@ private:
     }
 
     std::int64_t m_now = 0;
+    std::unique_ptr<TestDatabase> m_database;
 };
 
 void tst_LoginThrottle::init()
 {
     m_now = 1'700'000'000'000;
+    m_database = std::make_unique<TestDatabase>();
+    QVERIFY(m_database->isValid());
 }
 
 void tst_LoginThrottle::waitGrowsWithFailures_data()
@@ -127,14 +132,14 @@ void tst_LoginThrottle::unknownNamesAlike()
     }
 }
 
-// Each embedded hub has its own service: the count is the database's.
+// Services on one database, as embedded hubs or several servers have: the
+// count is the database's.
 void tst_LoginThrottle::everyServiceOnTheFileCounts()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const std::string path = QFile::encodeName(dir.filePath("t.db")).toStdString();
-    fail(*service(path), "admin", 5);
-    QCOMPARE(login(*service(path), "admin", "admin"), int(BIZORSA_E_TRY_LATER));
+    auto first = service();
+    auto second = service();
+    fail(*first, "admin", 5);
+    QCOMPARE(login(*second, "admin", "admin"), int(BIZORSA_E_TRY_LATER));
 }
 
 QTEST_GUILESS_MAIN(tst_LoginThrottle)

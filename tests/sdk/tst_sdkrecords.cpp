@@ -37,6 +37,7 @@ class tst_SdkRecords : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ORSA_REQUIRE_ENGINE(); }
     void init();
     void cleanup() { m_t.reset(); }
     void firstAccountAndRole();

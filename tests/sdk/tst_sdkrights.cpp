@@ -34,6 +34,7 @@ class tst_SdkRights : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ORSA_REQUIRE_ENGINE(); }
     void operations_data();
     void operations();
     void ownAccountOnly_data();

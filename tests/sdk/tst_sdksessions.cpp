@@ -3,7 +3,6 @@
 #include "BizOrsaRights.h"
 #include "TestHub.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <functional>
@@ -21,6 +20,7 @@ class tst_SdkSessions : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { ORSA_REQUIRE_ENGINE(); }
     void init();
     void cleanup();
     void endedOrNot_data();
@@ -30,12 +30,11 @@ private slots:
 private:
     std::unique_ptr<TestHub> hub()
     {
-        auto t =
-            std::make_unique<TestHub>("embedded:" + QFile::encodeName(m_dir->filePath("s.db")));
+        auto t = std::make_unique<TestHub>(*m_database);
         return t->hub ? std::move(t) : nullptr;
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestDatabase> m_database;
     std::unique_ptr<TestHub> m_admin; // logged in as admin
     std::unique_ptr<TestHub> m_user;  // logged in as kUser
     std::unique_ptr<TestHub> m_other; // logged in as kUser too
@@ -44,8 +43,8 @@ private:
 
 void tst_SdkSessions::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
+    m_database = std::make_unique<TestDatabase>();
+    QVERIFY(m_database->isValid());
     m_admin = hub();
     QVERIFY(m_admin && m_admin->login());
     m_role = m_admin->addRole("staff");
@@ -62,7 +61,7 @@ void tst_SdkSessions::cleanup()
     m_other.reset();
     m_user.reset();
     m_admin.reset();
-    m_dir.reset();
+    m_database.reset();
 }
 
 void tst_SdkSessions::endedOrNot_data()

@@ -66,6 +66,7 @@ private slots:
     void newFilesArePrivate();
     void dumpAndRestore();
     void firstVersionStillLogsIn();
+    void secondVersionGetsReferences();
     void refusedWithReason_data();
     void refusedWithReason();
 
@@ -168,6 +169,93 @@ void tst_SdkStorage::firstVersionStillLogsIn()
     QCOMPARE(again.result(again.account()->Login("ann", "ann-pw")), 0);
 }
 
+// A database as the second version left it: no declared references, "no
+// role" and "no parent" as '', and a filing whose channel is gone.
+const char kSecondVersion[] = R"(
+CREATE TABLE roles(guid TEXT PRIMARY KEY, name TEXT NOT NULL, describe TEXT NOT NULL);
+CREATE TABLE accounts(user_name TEXT PRIMARY KEY, phone TEXT NOT NULL, mail TEXT NOT NULL,
+    role_guid TEXT NOT NULL, salt BLOB NOT NULL, hash BLOB NOT NULL, iterations INTEGER NOT NULL);
+CREATE TABLE role_permissions(guid TEXT PRIMARY KEY, role_guid TEXT NOT NULL,
+    type TEXT NOT NULL, value TEXT NOT NULL);
+CREATE TABLE regions(guid TEXT PRIMARY KEY, parent_guid TEXT NOT NULL, name TEXT NOT NULL,
+    level INTEGER NOT NULL, describe TEXT NOT NULL);
+CREATE TABLE video_grants(role_guid TEXT NOT NULL, region_guid TEXT NOT NULL,
+    PRIMARY KEY(role_guid, region_guid));
+CREATE TABLE alarm_grants(role_guid TEXT NOT NULL, region_guid TEXT NOT NULL,
+    PRIMARY KEY(role_guid, region_guid));
+CREATE TABLE devices(guid TEXT PRIMARY KEY, name TEXT NOT NULL, number TEXT NOT NULL,
+    user TEXT NOT NULL, password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL,
+    channel_count INTEGER NOT NULL, extra INTEGER NOT NULL, vendor INTEGER NOT NULL,
+    type INTEGER NOT NULL);
+CREATE TABLE device_channels(guid TEXT PRIMARY KEY, device_guid TEXT NOT NULL,
+    name TEXT NOT NULL, number INTEGER NOT NULL);
+CREATE INDEX device_channels_by_device ON device_channels(device_guid);
+CREATE TABLE region_channels(region_guid TEXT NOT NULL, channel_guid TEXT NOT NULL,
+    name TEXT NOT NULL, PRIMARY KEY(region_guid, channel_guid));
+CREATE INDEX region_channels_by_channel ON region_channels(channel_guid);
+CREATE TABLE views(guid TEXT PRIMARY KEY, name TEXT NOT NULL, divide INTEGER NOT NULL);
+CREATE TABLE view_channels(view_guid TEXT NOT NULL, channel_guid TEXT NOT NULL,
+    position INTEGER NOT NULL, PRIMARY KEY(view_guid, channel_guid));
+CREATE INDEX view_channels_by_channel ON view_channels(channel_guid);
+CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, user TEXT NOT NULL,
+    password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL, type INTEGER NOT NULL);
+CREATE TABLE login_failures(user_name TEXT PRIMARY KEY, failures INTEGER NOT NULL,
+    last_ms INTEGER NOT NULL);
+CREATE TABLE service_version(version INTEGER NOT NULL);
+INSERT INTO service_version VALUES(2);
+PRAGMA user_version=2;
+INSERT INTO roles VALUES('88341189', 'Administrator', '');
+INSERT INTO roles VALUES('staff', 'Staff', '');
+INSERT INTO accounts VALUES('ann', '', '', '', X'00', X'00', 1);
+INSERT INTO accounts VALUES('bob', '', '', 'staff', X'00', X'00', 1);
+INSERT INTO regions VALUES('top', '', 'Top', 1, '');
+INSERT INTO regions VALUES('child', 'top', 'Child', 2, '');
+INSERT INTO devices VALUES('cam', 'Cam', '', '', '', '', 80, 1, 0, 0, 0);
+INSERT INTO device_channels VALUES('cam-1', 'cam', 'Channel 1', 1);
+INSERT INTO region_channels VALUES('child', 'cam-1', 'door');
+INSERT INTO region_channels VALUES('child', 'gone', 'lost');
+INSERT INTO views VALUES('wall', 'Wall', 4);
+INSERT INTO view_channels VALUES('wall', 'cam-1', 1);
+INSERT INTO video_grants VALUES('staff', 'child');
+)";
+
+// The second version's records come across with references declared: the
+// store's own rules (cascades, "still in use") now hold for them.
+void tst_SdkStorage::secondVersionGetsReferences()
+{
+    const QString path = m_dir.filePath(QStringLiteral("second.db"));
+    const std::string salt(16, 's');
+    const QByteArray admin =
+        "INSERT INTO accounts VALUES('admin', '', '', '88341189', X'" +
+        QByteArray::fromStdString(salt).toHex() + "', X'" +
+        QByteArray::fromStdString(orsa::hashPassword("admin", salt, kCheapHashIterations)).toHex() +
+        "', " + QByteArray::number(kCheapHashIterations) + ");";
+    QVERIFY(sqlite(path, kSecondVersion + admin));
+
+    TestHub t(address(path));
+    QVERIFY2(t.hub, BizOrsaLastCreateError());
+    QVERIFY(t.login());
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("3"));
+    const Callback accounts = t.wait(t.account()->QueryAccount(""));
+    QCOMPARE(accounts.count, 3);
+    QCOMPARE(text(accounts.record<tabACCOUNT>(0).userName), QByteArray("ann"));
+    QCOMPARE(text(accounts.record<tabACCOUNT>(0).roleGuid), QByteArray());
+    QCOMPARE(text(accounts.record<tabACCOUNT>(1).roleGuid), QByteArray("staff"));
+    const Callback regions = t.wait(t.region()->QueryRegion(""));
+    QCOMPARE(regions.count, 2);
+    QCOMPARE(text(regions.record<tabREGIONINFO>(0).parentGuid), QByteArray());
+    QCOMPARE(text(regions.record<tabREGIONINFO>(1).parentGuid), QByteArray("top"));
+    QCOMPARE(t.count(t.region()->QueryRegionChannel("")), 1);
+
+    QCOMPARE(t.result(t.role()->DeleteRole("staff")), int(BIZORSA_E_STILL_IN_USE));
+    QCOMPARE(t.result(t.region()->DeleteRegion("top")), int(BIZORSA_E_STILL_IN_USE));
+    QCOMPARE(t.result(t.device()->DeleteDevice("cam")), 0);
+    QCOMPARE(t.count(t.region()->QueryRegionChannel("")), 0);
+    QCOMPARE(t.count(t.view()->QueryViewChannel("")), 0);
+    QCOMPARE(t.result(t.region()->DeleteRegion("child")), 0);
+    QCOMPARE(t.count(t.video()->QueryVideoRegion("")), 0);
+}
+
 void tst_SdkStorage::refusedWithReason_data()
 {
     QTest::addColumn<Spoil>("spoil");
@@ -183,8 +271,8 @@ void tst_SdkStorage::refusedWithReason_data()
         {
             TestHub t(address(path));
         }
-        return sqlite(path, "UPDATE service_version SET version = 3;");
-    }) << "the database was made by a newer version of the service (version 3";
+        return sqlite(path, "UPDATE service_version SET version = 4;");
+    }) << "the database was made by a newer version of the service (version 4";
     QTest::newRow("version table without a version") << Spoil([](const QString& path) {
         {
             TestHub t(address(path));
