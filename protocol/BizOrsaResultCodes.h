@@ -24,6 +24,9 @@ enum BizOrsaResult {
     BIZORSA_E_STILL_IN_USE = -6,
     // The service failed (storage error); nothing of the request was applied.
     BIZORSA_E_INTERNAL = -7,
+    // The connection to the server dropped before the answer came; the
+    // request may or may not have been applied. The next request reconnects.
+    BIZORSA_E_CONNECTION_LOST = -11,
 };
 
 // A short readable text for a result code, in lower case so that it can be
@@ -46,6 +49,8 @@ inline const char* BizOrsaResultText(int code)
         return "still in use";
     case BIZORSA_E_INTERNAL:
         return "internal error";
+    case BIZORSA_E_CONNECTION_LOST:
+        return "connection lost";
     default:
         return code >= 0 ? "success" : "failed";
     }

@@ -2,7 +2,7 @@
 # needs, when they are missing.
 
 # Everything the build needs from Debian, in one place.
-PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev)
+PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev libasio-dev)
 
 # As root through apt-get, otherwise through password-less sudo; without
 # either it prints the apt-get line to run and stops.
