@@ -53,18 +53,18 @@ PasswordRecord makePasswordRecord(const std::string& password)
     return r;
 }
 
-void prepareDatabase(Database& db)
+bool prepareDatabase(Database& db, const std::string& adminPassword)
 {
     // WAL with FULL sync: a commit is on disk before its answer leaves, and a
     // crash rolls an unfinished transaction back.
     db.exec("PRAGMA journal_mode=WAL");
     db.exec("PRAGMA synchronous=FULL");
     if (schemaVersion(db) >= kSchemaVersion)
-        return;
-    const PasswordRecord admin = makePasswordRecord("admin");
+        return false;
+    const PasswordRecord admin = makePasswordRecord(adminPassword);
     Transaction t(db);
     if (schemaVersion(db) >= kSchemaVersion) // another process was first
-        return;
+        return false;
     db.exec(kTables);
     db.exec("INSERT INTO roles VALUES('88341189', 'Administrator', '')");
     Statement s(db, "INSERT INTO accounts VALUES('admin', '', '', '88341189', ?1, ?2, ?3)");
@@ -72,6 +72,7 @@ void prepareDatabase(Database& db)
     s.run();
     db.exec("PRAGMA user_version=1");
     t.commit();
+    return true;
 }
 
 } // namespace orsa

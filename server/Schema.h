@@ -6,7 +6,8 @@
 namespace orsa {
 
 // Durability settings, then tables and the first account on a new database.
-void prepareDatabase(Database& db);
+// True when it created them.
+bool prepareDatabase(Database& db, const std::string& adminPassword);
 
 // A new account's salt and hash columns for a clear password.
 struct PasswordRecord {

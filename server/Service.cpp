@@ -33,9 +33,10 @@ bool argumentsFit(const OpInfo& info, const std::vector<Arg>& args)
 
 } // namespace
 
-Service::Service(const std::string& databasePath) : m_db(databasePath)
+Service::Service(const std::string& databasePath, const ServiceOptions& options)
+    : m_db(databasePath)
 {
-    prepareDatabase(m_db);
+    m_created = prepareDatabase(m_db, options.firstAdminPassword);
 }
 
 Answer Service::handle(Session& session, const Request& request)

@@ -5,6 +5,7 @@
 #define ORSA_SERVICE_H
 
 #include "Frame.h"
+#include "ServiceOptions.h"
 #include "SqliteDb.h"
 
 #include <string>
@@ -21,10 +22,13 @@ class Service
 {
 public:
     // ":memory:" for a private in-memory database, or a file path (created
-    // when missing). A new database holds the account "admin" / "admin" of the
-    // role "Administrator" (guid 88341189). Throws DbError when the database
-    // cannot be opened or prepared.
-    explicit Service(const std::string& databasePath);
+    // when missing). A new database holds the account "admin" of the role
+    // "Administrator" (guid 88341189), with the password of the options
+    // ("admin" by default). Throws DbError when the database cannot be opened
+    // or prepared.
+    explicit Service(const std::string& databasePath, const ServiceOptions& options = {});
+    // Whether this service created its database and first account.
+    bool createdDatabase() const { return m_created; }
 
     // The answer frame to a request frame, or an empty string when the frame
     // is too damaged to answer. Every change is committed before this returns.
@@ -33,6 +37,7 @@ public:
 
 private:
     Database m_db;
+    bool m_created = false;
 };
 
 } // namespace orsa
