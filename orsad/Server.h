@@ -1,0 +1,63 @@
+// The listener: accepts TLS connections within the limits, runs them on a
+// small pool of threads, and stops cleanly on SIGTERM or SIGINT.
+#ifndef ORSAD_SERVER_H
+#define ORSAD_SERVER_H
+
+#include "Options.h"
+#include "Service.h"
+#include "SessionRegistry.h"
+
+#include <asio.hpp>
+#include <asio/ssl.hpp>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace orsad {
+
+class Connection;
+
+class Server
+{
+public:
+    // Throws std::system_error when it cannot listen.
+    Server(const Options& options, orsa::Service& service, asio::ssl::context& tls);
+    ~Server();
+    // Serves until a stop signal; returns once every connection is closed.
+    void run();
+
+    const Limits& limits() const { return m_options.limits; }
+    bool verbose() const { return m_options.verbose; }
+    asio::ssl::context& tls() { return m_tls; }
+    SessionRegistry& sessions() { return m_sessions; }
+    // The service is one SQLite connection: one request at a time.
+    std::string handle(orsa::Session& session, const std::string& frame);
+    asio::thread_pool::executor_type serviceExecutor() { return m_servicePool.get_executor(); }
+    std::shared_ptr<orsa::Session> resume(const std::string& token);
+    void closed(Connection* connection);
+
+private:
+    void accept();
+    void stop();
+    void finishStop();
+
+    const Options& m_options;
+    orsa::Service& m_service;
+    std::mutex m_serviceMutex;
+    asio::ssl::context& m_tls;
+    SessionRegistry m_sessions;
+    asio::thread_pool m_servicePool{1};
+    asio::io_context m_io;
+    asio::ip::tcp::acceptor m_acceptor;
+    asio::signal_set m_signals;
+    asio::steady_timer m_stopTimer;
+    std::mutex m_mutex;
+    std::map<Connection*, std::weak_ptr<Connection>> m_connections;
+    bool m_stopping = false;
+};
+
+} // namespace orsad
+
+#endif // ORSAD_SERVER_H
