@@ -9,6 +9,7 @@ namespace orsa {
 
 Hub::Hub(std::unique_ptr<Transport> transport) : m_transport(std::move(transport))
 {
+    m_transport->attach(*this);
     m_thread = std::thread([this] {
         run();
         if (m_releaseOnExit)
@@ -64,30 +65,49 @@ void Hub::run()
 {
     for (;;) {
         Pending next;
+        Answer answer;
+        bool isAnswer = false;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            m_wake.wait(lock,
+                        [this] { return m_stopping || !m_queue.empty() || !m_answers.empty(); });
             if (m_stopping)
                 return;
-            next = std::move(m_queue.front());
-            m_queue.pop_front();
+            // Answers first: a caller waits on them, while a request can wait its turn.
+            isAnswer = !m_answers.empty();
+            if (isAnswer) {
+                answer = std::move(m_answers.front());
+                m_answers.pop_front();
+            } else {
+                next = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
         }
-        Answer answer;
-        bool answered = false;
+        if (isAnswer) {
+            deliver(answer);
+            continue;
+        }
         try {
-            answered = decodeAnswer(m_transport->exchange(next.frame), answer) &&
-                       answer.sid == next.sid && answer.op == next.op;
+            m_transport->send(next.op, next.sid, next.frame);
         } catch (...) {
+            Answer failed;
+            failed.op = next.op;
+            failed.sid = next.sid;
+            failed.result = BIZORSA_E_INTERNAL;
+            deliver(failed);
         }
-        if (!answered) {
-            // Accepted means answered: a lost or garbled answer becomes a failure.
-            answer = Answer{};
-            answer.op = next.op;
-            answer.sid = next.sid;
-            answer.result = BIZORSA_E_INTERNAL;
-        }
-        deliver(answer);
     }
+}
+
+void Hub::answered(Answer answer)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stopping)
+            return;
+        m_answers.push_back(std::move(answer));
+    }
+    m_wake.notify_one();
 }
 
 void Hub::destroy()
@@ -96,6 +116,7 @@ void Hub::destroy()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
         m_queue.clear();
+        m_answers.clear();
     }
     m_wake.notify_one();
     keepRemnant(this);
