@@ -17,8 +17,8 @@ QByteArray text(const char (&field)[N])
 class TestHub
 {
 public:
-    explicit TestHub(const QByteArray& address = "embedded")
-        : hub(CreateOrsa(address.constData(), 0, false))
+    explicit TestHub(const QByteArray& address = "embedded", quint16 port = 0, bool strict = false)
+        : hub(CreateOrsa(address.constData(), short(port), strict))
     {
         if (hub)
             sink.attach(hub);
@@ -44,7 +44,10 @@ public:
     IBizOrsaRolePermission* permission() { return hub->GetRolePermissionInterface(); }
     IBizOrsaServer* server() { return hub->GetServerInterface(); }
 
-    bool login() { return result(account()->Login("admin", "admin")) == BIZORSA_OK; }
+    bool login(const char* password = "admin")
+    {
+        return result(account()->Login("admin", password)) == BIZORSA_OK;
+    }
 
     // Each returns the new object's guid, empty when the add failed.
     QByteArray addRole(const char* name)
