@@ -230,9 +230,9 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
 {
     const bool ok = orsa::answerResult(answer) >= 0;
     const bool login = op == orsa::Op::Login;
+    const std::string name = login ? loginName(request) : std::string();
     if (login)
-        logLine("login " + std::string(ok ? "of " : "failed for ") + loginName(request) + " from " +
-                m_peer);
+        logLine("login " + std::string(ok ? "of " : "failed for ") + name + " from " + m_peer);
     if (!ok)
         return;
     if (!m_token.empty())
@@ -240,7 +240,7 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
     m_token.clear();
     m_loggedIn = login;
     if (login) {
-        m_token = m_server.sessions().issue(m_session);
+        m_token = m_server.sessions().issue(m_session, name);
         send(orsa::encodeControl(orsa::FrameType::SessionToken, 0, m_token), false);
     }
     armWatch();

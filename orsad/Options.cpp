@@ -60,7 +60,8 @@ The management service on the network, over TLS.
   --max-in-flight N          unanswered requests per connection before the
                              server stops reading from it (256)
   --keepalive S              ping interval a client is told to keep (5)
-  --session-grace S          seconds a dropped session may be resumed (60)
+  --session-grace S          seconds a dropped session may be resumed, also
+                             after a restart (60); kept in PATH.sessions
   --help, --version
 )";
 }

@@ -20,8 +20,10 @@ std::string endpointText(const asio::ip::tcp::endpoint& e)
 } // namespace
 
 Server::Server(const Options& options, orsa::Service& service, asio::ssl::context& tls)
-    : m_options(options), m_service(service), m_tls(tls), m_sessions(options.limits.sessionGrace),
-      m_acceptor(m_io), m_signals(m_io, SIGINT, SIGTERM), m_stopTimer(m_io)
+    : m_options(options), m_service(service), m_tls(tls),
+      m_sessions(options.limits.sessionGrace,
+                 options.database == ":memory:" ? std::string() : options.database + ".sessions"),
+      m_acceptor(m_io), m_signals(m_io, SIGINT, SIGTERM), m_stopTimer(m_io), m_markTimer(m_io)
 {
     asio::ip::tcp::resolver resolver(m_io);
     const auto endpoint =
@@ -43,6 +45,7 @@ void Server::run()
             stop();
     });
     accept();
+    markSessions();
     unsigned count = m_options.threads;
     if (count == 0)
         count = std::max(2u, std::thread::hardware_concurrency());
@@ -54,6 +57,16 @@ void Server::run()
         t.join();
     m_servicePool.stop();
     m_servicePool.join();
+}
+
+void Server::markSessions()
+{
+    m_sessions.mark();
+    m_markTimer.expires_after(std::chrono::seconds(5));
+    m_markTimer.async_wait([this](const asio::error_code& ec) {
+        if (!ec)
+            markSessions();
+    });
 }
 
 void Server::accept()

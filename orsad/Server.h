@@ -40,6 +40,7 @@ public:
 
 private:
     void accept();
+    void markSessions();
     void stop();
     void finishStop();
 
@@ -53,6 +54,7 @@ private:
     asio::ip::tcp::acceptor m_acceptor;
     asio::signal_set m_signals;
     asio::steady_timer m_stopTimer;
+    asio::steady_timer m_markTimer;
     std::mutex m_mutex;
     std::map<Connection*, std::weak_ptr<Connection>> m_connections;
     bool m_stopping = false;

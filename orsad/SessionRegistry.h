@@ -1,5 +1,6 @@
 // Sessions that outlive their connection for a grace period, found again by
-// a random token the client got at login.
+// a random token the client got at login. With a file, they outlive orsad
+// too: the file holds a hash of each token, never the token itself.
 #ifndef ORSAD_SESSIONREGISTRY_H
 #define ORSAD_SESSIONREGISTRY_H
 
@@ -17,10 +18,11 @@ class SessionRegistry
 {
 public:
     using Clock = std::chrono::steady_clock;
-    explicit SessionRegistry(Clock::duration grace) : m_grace(grace) {}
+    // An empty path keeps the sessions in memory only.
+    SessionRegistry(Clock::duration grace, std::string path);
 
-    // A new token for a logged-in session, held by one connection.
-    std::string issue(std::shared_ptr<orsa::Session> session);
+    // A new token for a session just logged in as userName, held by one connection.
+    std::string issue(std::shared_ptr<orsa::Session> session, const std::string& userName);
     // The session of a token whose grace has not run out and that is still
     // logged in, now held by one more connection; null otherwise.
     std::shared_ptr<orsa::Session> resume(const std::string& token);
@@ -28,18 +30,25 @@ public:
     void release(const std::string& token);
     // Logout or a new login: the token is no longer valid.
     void end(const std::string& token);
+    // Marks the file as current while sessions are held: after a crash, their
+    // grace is counted from the last mark.
+    void mark();
 
 private:
     struct Entry {
         std::shared_ptr<orsa::Session> session;
+        std::string userName; // a copy: the service may change the session meanwhile
         int holders = 0;
         Clock::time_point releasedAt;
     };
     void dropExpired(Clock::time_point now);
+    void load();
+    void save();
 
     const Clock::duration m_grace;
+    const std::string m_path;
     std::mutex m_mutex;
-    std::map<std::string, Entry> m_entries;
+    std::map<std::string, Entry> m_entries; // by the token's hash
 };
 
 } // namespace orsad
