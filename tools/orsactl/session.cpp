@@ -34,11 +34,17 @@ QString loginPassword(const Context& ctx, const QString& address, const QString&
     usageError(QStringLiteral("no password: set ORSA_PASSWORD or use --password-file"));
 }
 
-short portOption(const Context& ctx)
+// orsad's default port, the same as the server's own default.
+constexpr int kDefaultPort = 7100;
+
+short portOption(const Context& ctx, const QString& address)
 {
-    const int port = ctx.intOption("port", 0);
-    if (port < 0 || port > 65535)
-        usageError(QStringLiteral("--port must be 0 to 65535"));
+    if (isEmbedded(address))
+        return 0;
+    const int port = ctx.intOption("port", kDefaultPort);
+    if (port < 1 || port > 65535)
+        usageError(QStringLiteral("--port must be 1 to 65535"));
+    // The SDK reads the short back as unsigned: 40000 travels as -25536.
     return short(port);
 }
 
@@ -61,7 +67,7 @@ Session& Session::open(const Context& ctx)
                           ? qEnvironmentVariable("ORSA_ADDRESS")
                           : defaultAddress();
     session.user = ctx.has("user") ? ctx.option("user") : QStringLiteral("admin");
-    const short port = portOption(ctx);
+    const short port = portOption(ctx, session.address);
     const QString password = loginPassword(ctx, session.address, session.user);
 
     // The receiver must live on the main thread before the SDK can answer.
