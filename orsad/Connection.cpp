@@ -9,6 +9,15 @@
 namespace orsad {
 namespace {
 
+// Password hashing takes a good part of a second by design.
+bool hashesPassword(const std::string& request)
+{
+    orsa::FrameHead head;
+    orsa::readFrameHead(request.data(), head);
+    const auto op = static_cast<orsa::Op>(head.op);
+    return op == orsa::Op::Login || op == orsa::Op::AddAccount || op == orsa::Op::EditAccount;
+}
+
 std::string loginName(const std::string& request)
 {
     orsa::Request decoded;
@@ -32,6 +41,9 @@ void Connection::start()
 {
     auto self = shared_from_this();
     asio::dispatch(m_stream.get_executor(), [this, self] {
+        // Answers are small and awaited: no waiting to fill a segment.
+        asio::error_code ignored;
+        m_stream.lowest_layer().set_option(asio::ip::tcp::no_delay(true), ignored);
         closeAfter(m_frameTimer, m_frameGeneration,
                    "dropped: no TLS handshake within the frame time");
         m_stream.async_handshake(
@@ -186,26 +198,35 @@ void Connection::onHello(const std::string& payload)
 
 void Connection::handleNext()
 {
-    if (m_closed || m_handling || m_requests.empty())
-        return;
-    m_handling = true;
-    std::string request = std::move(m_requests.front());
-    m_requests.pop_front();
-    // The service runs off the I/O threads, so that pings and other
-    // connections go on while it works.
-    asio::post(m_server.serviceExecutor(), [this, self = shared_from_this(), session = m_session,
-                                            request = std::move(request)]() mutable {
-        std::string answer = m_server.handle(*session, request);
-        asio::post(m_stream.get_executor(),
-                   [this, self, request = std::move(request), answer = std::move(answer)] {
-                       onAnswered(request, answer);
-                   });
-    });
+    while (!m_closed && !m_handling && !m_requests.empty()) {
+        std::string request = std::move(m_requests.front());
+        m_requests.pop_front();
+        std::string answer;
+        // A quick request the service can take at once runs right here: two
+        // thread switches fewer on every round trip.
+        if (!hashesPassword(request) && m_server.tryHandle(*m_session, request, answer)) {
+            finish(request, answer);
+            continue;
+        }
+        // Otherwise it waits for the service off the I/O threads, so that pings
+        // and other connections go on meanwhile.
+        m_handling = true;
+        asio::post(m_server.serviceExecutor(), [this, self = shared_from_this(),
+                                                session = m_session,
+                                                request = std::move(request)]() mutable {
+            std::string answer = m_server.handle(*session, request);
+            asio::post(m_stream.get_executor(),
+                       [this, self, request = std::move(request), answer = std::move(answer)] {
+                           m_handling = false;
+                           finish(request, answer);
+                           handleNext();
+                       });
+        });
+    }
 }
 
-void Connection::onAnswered(const std::string& request, const std::string& answer)
+void Connection::finish(const std::string& request, const std::string& answer)
 {
-    m_handling = false;
     if (m_closed)
         return;
     if (answer.empty()) {
@@ -222,7 +243,6 @@ void Connection::onAnswered(const std::string& request, const std::string& answe
         head.op == static_cast<std::uint16_t>(orsa::Op::Logout))
         noteLogin(static_cast<orsa::Op>(head.op), request, answer);
     send(answer, true);
-    handleNext();
 }
 
 // A login replaces the session's token, a logout ends it.

@@ -39,7 +39,7 @@ private:
     void onFrame(const orsa::FrameHead& head, std::string frame);
     void onHello(const std::string& payload);
     void handleNext();
-    void onAnswered(const std::string& request, const std::string& answer);
+    void finish(const std::string& request, const std::string& answer);
     void noteLogin(orsa::Op op, const std::string& request, const std::string& answer);
     void send(std::string frame, bool answersRequest);
     void writeNext();

@@ -102,6 +102,15 @@ std::string Server::handle(orsa::Session& session, const std::string& frame)
     return m_service.handleFrame(session, frame);
 }
 
+bool Server::tryHandle(orsa::Session& session, const std::string& frame, std::string& answer)
+{
+    std::unique_lock<std::mutex> lock(m_serviceMutex, std::try_to_lock);
+    if (!lock)
+        return false;
+    answer = m_service.handleFrame(session, frame);
+    return true;
+}
+
 std::shared_ptr<orsa::Session> Server::resume(const std::string& token)
 {
     // Under the service's lock: the service may be changing the session.

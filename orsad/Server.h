@@ -34,6 +34,8 @@ public:
     SessionRegistry& sessions() { return m_sessions; }
     // The service is one SQLite connection: one request at a time.
     std::string handle(orsa::Session& session, const std::string& frame);
+    // The same, only when the service is free now; false otherwise.
+    bool tryHandle(orsa::Session& session, const std::string& frame, std::string& answer);
     asio::thread_pool::executor_type serviceExecutor() { return m_servicePool.get_executor(); }
     std::shared_ptr<orsa::Session> resume(const std::string& token);
     void closed(Connection* connection);
