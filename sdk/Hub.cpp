@@ -56,6 +56,11 @@ int Hub::request(Op op, std::initializer_list<CallArg> args)
     // Positive and increasing; after 2^31 - 1 requests numbering starts over at 1.
     m_lastSid = m_lastSid == std::numeric_limits<std::int32_t>::max() ? 1 : m_lastSid + 1;
     request.sid = m_lastSid;
+    if (m_transport->sendsFromAnyThread()) {
+        // Under the lock, so that requests leave in the order of their numbers.
+        m_transport->send(op, request.sid, encodeRequest(request));
+        return request.sid;
+    }
     m_queue.push_back(Pending{op, request.sid, encodeRequest(request)});
     m_wake.notify_one();
     return request.sid;

@@ -36,6 +36,7 @@ public:
     explicit NetworkTransport(ServerAddress address);
     ~NetworkTransport() override;
     void send(Op op, std::int32_t sid, const std::string& frame) override;
+    bool sendsFromAnyThread() const override { return true; }
 
 private:
     struct Link;

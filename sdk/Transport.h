@@ -25,9 +25,13 @@ public:
     virtual ~Transport() = default;
     // Called once, before the first send.
     void attach(AnswerInbox& inbox) { m_inbox = &inbox; }
-    // Called on the hub's thread only, in request order. Each request gets
-    // exactly one answer in the inbox, unless the transport is destroyed first.
+    // Called in request order, on the hub's thread unless sendsFromAnyThread().
+    // Each request gets exactly one answer in the inbox, unless the transport
+    // is destroyed first.
     virtual void send(Op op, std::int32_t sid, const std::string& frame) = 0;
+    // True when send() only hands the frame to a thread of the transport's
+    // own: the caller's thread may then call it, sparing a thread switch.
+    virtual bool sendsFromAnyThread() const { return false; }
 
 protected:
     AnswerInbox& inbox() { return *m_inbox; }
