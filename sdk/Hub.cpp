@@ -7,9 +7,12 @@
 
 namespace orsa {
 
-Hub::Hub(std::unique_ptr<Transport> transport) : m_transport(std::move(transport))
+Hub::Hub(std::unique_ptr<Transport> transport)
+    : m_transport(std::move(transport)), m_direct(m_transport->hasOwnThread())
 {
     m_transport->attach(*this);
+    if (m_direct)
+        return;
     m_thread = std::thread([this] {
         run();
         if (m_releaseOnExit)
@@ -56,7 +59,7 @@ int Hub::request(Op op, std::initializer_list<CallArg> args)
     // Positive and increasing; after 2^31 - 1 requests numbering starts over at 1.
     m_lastSid = m_lastSid == std::numeric_limits<std::int32_t>::max() ? 1 : m_lastSid + 1;
     request.sid = m_lastSid;
-    if (m_transport->sendsFromAnyThread()) {
+    if (m_direct) {
         // Under the lock, so that requests leave in the order of their numbers.
         m_transport->send(op, request.sid, encodeRequest(request));
         return request.sid;
@@ -110,9 +113,15 @@ void Hub::answered(Answer answer)
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping)
             return;
-        m_answers.push_back(std::move(answer));
+        if (!m_direct)
+            m_answers.push_back(std::move(answer));
     }
-    m_wake.notify_one();
+    // A callback under way when destroy() begins ends before it returns:
+    // destroy() waits for the transport's thread.
+    if (m_direct)
+        deliver(answer);
+    else
+        m_wake.notify_one();
 }
 
 void Hub::destroy()
@@ -125,13 +134,18 @@ void Hub::destroy()
     }
     m_wake.notify_one();
     keepRemnant(this);
+    if (m_direct && m_transport->onOwnThread()) {
+        m_transport.release()->releaseFromOwnThread();
+        return;
+    }
     if (std::this_thread::get_id() == m_thread.get_id()) {
         // Inside one of our callbacks: the thread frees the transport on its way out.
         m_releaseOnExit = true;
         m_thread.detach();
         return;
     }
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
     m_transport.reset();
 }
 

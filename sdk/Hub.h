@@ -83,6 +83,8 @@ private:
 
     Sinks m_sinks;
     std::unique_ptr<Transport> m_transport;
+    // The transport has a thread of its own; the hub then needs none.
+    const bool m_direct;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Pending> m_queue;

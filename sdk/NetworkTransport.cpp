@@ -79,7 +79,11 @@ NetworkTransport::NetworkTransport(ServerAddress address)
         // Checked against the pinned fingerprint after the handshake.
         m_tls.set_verify_mode(asio::ssl::verify_none);
     }
-    m_thread = std::thread([this] { m_io.run(); });
+    m_thread = std::thread([this] {
+        m_io.run();
+        if (m_freeOnExit)
+            delete this;
+    });
     std::promise<bool> connected;
     std::future<bool> result = connected.get_future();
     asio::post(m_io,
@@ -95,7 +99,15 @@ NetworkTransport::NetworkTransport(ServerAddress address)
 NetworkTransport::~NetworkTransport()
 {
     m_io.stop();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void NetworkTransport::releaseFromOwnThread()
+{
+    m_freeOnExit = true;
+    m_thread.detach();
+    m_io.stop();
 }
 
 void NetworkTransport::send(Op op, std::int32_t sid, const std::string& frame)

@@ -36,7 +36,9 @@ public:
     explicit NetworkTransport(ServerAddress address);
     ~NetworkTransport() override;
     void send(Op op, std::int32_t sid, const std::string& frame) override;
-    bool sendsFromAnyThread() const override { return true; }
+    bool hasOwnThread() const override { return true; }
+    bool onOwnThread() const override { return std::this_thread::get_id() == m_thread.get_id(); }
+    void releaseFromOwnThread() override;
 
 private:
     struct Link;
@@ -77,6 +79,7 @@ private:
     std::deque<Waiting> m_waiting;         // not yet sent
     std::map<std::int32_t, Op> m_inFlight; // sent, not yet answered
     std::string m_token;
+    bool m_freeOnExit = false; // set on the transport's thread only
     std::thread m_thread;
 };
 

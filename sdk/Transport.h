@@ -25,13 +25,19 @@ public:
     virtual ~Transport() = default;
     // Called once, before the first send.
     void attach(AnswerInbox& inbox) { m_inbox = &inbox; }
-    // Called in request order, on the hub's thread unless sendsFromAnyThread().
+    // Called in request order, on the hub's thread unless hasOwnThread().
     // Each request gets exactly one answer in the inbox, unless the transport
     // is destroyed first.
     virtual void send(Op op, std::int32_t sid, const std::string& frame) = 0;
-    // True when send() only hands the frame to a thread of the transport's
-    // own: the caller's thread may then call it, sparing a thread switch.
-    virtual bool sendsFromAnyThread() const { return false; }
+
+    // A transport with a thread of its own: send() only hands the frame to
+    // that thread, so any thread may call it, and answers arrive on it, where
+    // the hub delivers them at once. Two thread switches fewer per request.
+    virtual bool hasOwnThread() const { return false; }
+    virtual bool onOwnThread() const { return false; }
+    // The hub is destroyed from one of its callbacks, on that thread: the
+    // transport frees itself once the callback has returned.
+    virtual void releaseFromOwnThread() {}
 
 protected:
     AnswerInbox& inbox() { return *m_inbox; }

@@ -14,10 +14,24 @@ QByteArray text(const char (&field)[N])
     return QByteArray(field, int(qstrnlen(field, N)));
 }
 
+// Where a TestHub connects unless told otherwise: the embedded service, or
+// the server a test binary points every hub at.
+struct HubTarget {
+    QByteArray address = "embedded";
+    quint16 port = 0;
+    IBizOrsaClient* create() const { return CreateOrsa(address.constData(), short(port), false); }
+};
+inline HubTarget& defaultTarget()
+{
+    static HubTarget target;
+    return target;
+}
+
 class TestHub
 {
 public:
-    explicit TestHub(const QByteArray& address = "embedded", quint16 port = 0, bool strict = false)
+    TestHub() : TestHub(defaultTarget().address, defaultTarget().port) {}
+    explicit TestHub(const QByteArray& address, quint16 port = 0, bool strict = false)
         : hub(CreateOrsa(address.constData(), short(port), strict))
     {
         if (hub)
