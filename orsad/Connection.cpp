@@ -9,12 +9,22 @@
 namespace orsad {
 namespace {
 
-// Password hashing takes a good part of a second by design.
-bool hashesPassword(const std::string& request)
+orsa::Op opOf(const std::string& request)
 {
     orsa::FrameHead head;
     orsa::readFrameHead(request.data(), head);
-    const auto op = static_cast<orsa::Op>(head.op);
+    return static_cast<orsa::Op>(head.op);
+}
+
+bool isLogin(const std::string& request)
+{
+    return opOf(request) == orsa::Op::Login;
+}
+
+// Password hashing takes a good part of a second by design.
+bool hashesPassword(const std::string& request)
+{
+    const orsa::Op op = opOf(request);
     return op == orsa::Op::Login || op == orsa::Op::AddAccount || op == orsa::Op::EditAccount;
 }
 
@@ -28,8 +38,9 @@ std::string loginName(const std::string& request)
 
 } // namespace
 
-Connection::Connection(Server& server, Socket socket, std::string peer)
+Connection::Connection(Server& server, Socket socket, std::string peer, std::string peerAddress)
     : m_server(server), m_stream(std::move(socket), server.tls()), m_peer(std::move(peer)),
+      m_peerAddress(std::move(peerAddress)), m_throttleTimer(m_stream.get_executor()),
       m_frameTimer(m_stream.get_executor()), m_writeTimer(m_stream.get_executor()),
       m_watch(m_stream.get_executor()), m_keepAlive(server.limits().keepAlive),
       m_session(std::make_shared<orsa::Session>())
@@ -208,21 +219,39 @@ void Connection::handleNext()
             finish(request, answer);
             continue;
         }
-        // Otherwise it waits for the service off the I/O threads, so that pings
-        // and other connections go on meanwhile.
         m_handling = true;
-        asio::post(m_server.serviceExecutor(), [this, self = shared_from_this(),
-                                                session = m_session,
-                                                request = std::move(request)]() mutable {
-            std::string answer = m_server.handle(*session, request);
-            asio::post(m_stream.get_executor(),
-                       [this, self, request = std::move(request), answer = std::move(answer)] {
-                           m_handling = false;
-                           finish(request, answer);
-                           handleNext();
-                       });
+        const auto delay = isLogin(request) ? m_server.throttle().delayFor(m_peerAddress)
+                                            : std::chrono::steady_clock::duration::zero();
+        if (delay == delay.zero()) {
+            handleInService(std::move(request));
+            return;
+        }
+        logLine("login from " + m_peerAddress + " held back " +
+                std::to_string(std::chrono::duration_cast<std::chrono::seconds>(delay).count()) +
+                " s after repeated failures");
+        m_throttleTimer.expires_after(delay);
+        m_throttleTimer.async_wait([this, self = shared_from_this(),
+                                    request = std::move(request)](const asio::error_code&) mutable {
+            if (!m_closed)
+                handleInService(std::move(request));
         });
+        return;
     }
+}
+
+// Off the I/O threads, so that pings and other connections go on meanwhile.
+void Connection::handleInService(std::string request)
+{
+    asio::post(m_server.serviceExecutor(), [this, self = shared_from_this(), session = m_session,
+                                            request = std::move(request)]() mutable {
+        std::string answer = m_server.handle(*session, request);
+        asio::post(m_stream.get_executor(),
+                   [this, self, request = std::move(request), answer = std::move(answer)] {
+                       m_handling = false;
+                       finish(request, answer);
+                       handleNext();
+                   });
+    });
 }
 
 void Connection::finish(const std::string& request, const std::string& answer)
@@ -251,8 +280,13 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
     const bool ok = orsa::answerResult(answer) >= 0;
     const bool login = op == orsa::Op::Login;
     const std::string name = login ? loginName(request) : std::string();
-    if (login)
+    if (login) {
         logLine("login " + std::string(ok ? "of " : "failed for ") + name + " from " + m_peer);
+        if (ok)
+            m_server.throttle().succeeded(m_peerAddress);
+        else
+            m_server.throttle().failed(m_peerAddress);
+    }
     if (!ok)
         return;
     if (!m_token.empty())
@@ -378,6 +412,7 @@ void Connection::close(const std::string& reason)
     m_frameTimer.cancel();
     m_writeTimer.cancel();
     m_watch.cancel();
+    m_throttleTimer.cancel();
     m_stream.lowest_layer().shutdown(Socket::shutdown_both, ignored);
     m_stream.lowest_layer().close(ignored);
     if (!m_token.empty())

@@ -23,7 +23,8 @@ class Connection : public std::enable_shared_from_this<Connection>
 {
 public:
     using Socket = asio::ip::tcp::socket;
-    Connection(Server& server, Socket socket, std::string peer);
+    // peer: address and port, for the log; peerAddress: the address alone.
+    Connection(Server& server, Socket socket, std::string peer, std::string peerAddress);
     ~Connection();
 
     void start();
@@ -39,6 +40,7 @@ private:
     void onFrame(const orsa::FrameHead& head, std::string frame);
     void onHello(const std::string& payload);
     void handleNext();
+    void handleInService(std::string request);
     void finish(const std::string& request, const std::string& answer);
     void noteLogin(orsa::Op op, const std::string& request, const std::string& answer);
     void send(std::string frame, bool answersRequest);
@@ -56,6 +58,8 @@ private:
     Server& m_server;
     asio::ssl::stream<Socket> m_stream;
     const std::string m_peer;
+    const std::string m_peerAddress;
+    asio::steady_timer m_throttleTimer;
     asio::steady_timer m_frameTimer; // the handshake, then a started frame
     asio::steady_timer m_writeTimer;
     asio::steady_timer m_watch; // keep-alive silence and the login deadline

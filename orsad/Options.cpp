@@ -62,6 +62,9 @@ The management service on the network, over TLS.
   --keepalive S              ping interval a client is told to keep (5)
   --session-grace S          seconds a dropped session may be resumed, also
                              after a restart (60); kept in PATH.sessions
+  --login-failures N         failed logins from one address within a minute
+                             before its next logins wait, 1 s doubling up
+                             to 30 s (5)
   --help, --version
 )";
 }
@@ -111,6 +114,7 @@ ParseResult parseOptions(int argc, char** argv, Options& out, std::string& messa
         {"--max-in-flight", countInto(l.maxInFlight, 1, 1000000)},
         {"--keepalive", secondsInto(l.keepAlive, 0.05)},
         {"--session-grace", secondsInto(l.sessionGrace, 0)},
+        {"--login-failures", countInto(l.freeLoginFailures, 0, 1000)},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

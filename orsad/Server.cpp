@@ -23,7 +23,8 @@ Server::Server(const Options& options, orsa::Service& service, asio::ssl::contex
     : m_options(options), m_service(service), m_tls(tls),
       m_sessions(options.limits.sessionGrace,
                  options.database == ":memory:" ? std::string() : options.database + ".sessions"),
-      m_acceptor(m_io), m_signals(m_io, SIGINT, SIGTERM), m_stopTimer(m_io), m_markTimer(m_io)
+      m_throttle(options.limits.freeLoginFailures), m_acceptor(m_io),
+      m_signals(m_io, SIGINT, SIGTERM), m_stopTimer(m_io), m_markTimer(m_io)
 {
     asio::ip::tcp::resolver resolver(m_io);
     const auto endpoint =
@@ -79,11 +80,13 @@ void Server::accept()
                 asio::error_code peerError;
                 const auto remote = socket.remote_endpoint(peerError);
                 const std::string peer = peerError ? "unknown peer" : endpointText(remote);
+                const std::string address = peerError ? peer : remote.address().to_string();
                 std::shared_ptr<Connection> connection;
                 {
                     std::lock_guard<std::mutex> lock(m_mutex);
                     if (m_connections.size() < m_options.limits.maxConnections) {
-                        connection = std::make_shared<Connection>(*this, std::move(socket), peer);
+                        connection =
+                            std::make_shared<Connection>(*this, std::move(socket), peer, address);
                         m_connections[connection.get()] = connection;
                     }
                 }

@@ -4,6 +4,7 @@
 #define ORSAD_SERVER_H
 
 #include "Options.h"
+#include "PeerThrottle.h"
 #include "Service.h"
 #include "SessionRegistry.h"
 
@@ -32,6 +33,7 @@ public:
     bool verbose() const { return m_options.verbose; }
     asio::ssl::context& tls() { return m_tls; }
     SessionRegistry& sessions() { return m_sessions; }
+    PeerThrottle& throttle() { return m_throttle; }
     // The service is one SQLite connection: one request at a time.
     std::string handle(orsa::Session& session, const std::string& frame);
     // The same, only when the service is free now; false otherwise.
@@ -51,6 +53,7 @@ private:
     std::mutex m_serviceMutex;
     asio::ssl::context& m_tls;
     SessionRegistry m_sessions;
+    PeerThrottle m_throttle;
     asio::thread_pool m_servicePool{1};
     asio::io_context m_io;
     asio::ip::tcp::acceptor m_acceptor;

@@ -69,6 +69,7 @@ private slots:
     void lossAndResume();
     void stopFinishesRequests();
     void silentServerIsLost();
+    void loginsHeldBackAfterFailures();
     void trust_data();
     void trust();
 
@@ -199,6 +200,25 @@ void tst_Network::silentServerIsLost()
     QCOMPARE(result, int(BIZORSA_E_CONNECTION_LOST));
     // The server did not lose the session: the next request carries on.
     QCOMPARE(t.result(t.role()->QueryRole("")), int(BIZORSA_OK));
+}
+
+// Failed logins from one address hold its next logins back, a success
+// clears the count.
+void tst_Network::loginsHeldBackAfterFailures()
+{
+    OrsadProcess orsad;
+    QVERIFY(orsad.start({QStringLiteral("--login-failures"), QStringLiteral("2")}));
+    TestHub t("127.0.0.1", orsad.port());
+    QVERIFY(t.hub);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(t.result(t.account()->Login("admin", "wrong")), int(BIZORSA_E_NOT_LOGGED_IN));
+    QVERIFY(t.login(OrsadProcess::adminPassword()));
+    QCOMPARE(t.result(t.account()->Login("admin", "wrong")), int(BIZORSA_E_NOT_LOGGED_IN));
+
+    QVERIFY(
+        orsad.waitForLog(QRegularExpression(QStringLiteral("login failed for admin")), 20000, 4));
+    // Held back: the third failure and the success after it, not the failure after the success.
+    QCOMPARE(orsad.log().filter(QStringLiteral("login from 127.0.0.1 held back")).size(), 2);
 }
 
 void tst_Network::trust_data()

@@ -72,14 +72,15 @@ void OrsadProcess::pause(bool paused)
     ::kill(pid_t(m_process.processId()), paused ? SIGSTOP : SIGCONT);
 }
 
-bool OrsadProcess::waitForLog(const QRegularExpression& pattern, int timeoutMs)
+bool OrsadProcess::waitForLog(const QRegularExpression& pattern, int timeoutMs, int lines)
 {
     QDeadlineTimer deadline(timeoutMs);
     int checked = 0;
+    int matched = 0;
     for (;;) {
         collect();
         for (; checked < m_log.size(); ++checked)
-            if (pattern.match(m_log.at(checked)).hasMatch())
+            if (pattern.match(m_log.at(checked)).hasMatch() && ++matched == lines)
                 return true;
         if (deadline.hasExpired() || m_process.state() == QProcess::NotRunning)
             return false;

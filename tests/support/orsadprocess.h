@@ -32,8 +32,8 @@ public:
     quint16 port() const { return m_port; }
     QString directory() const { return m_dir.path(); }
     QString certificate() const { return m_dir.filePath(QStringLiteral("orsad-cert.pem")); }
-    // Waits for a log line matching pattern, among those since start().
-    bool waitForLog(const QRegularExpression& pattern, int timeoutMs = 20000);
+    // Waits until that many log lines since start() match pattern.
+    bool waitForLog(const QRegularExpression& pattern, int timeoutMs = 20000, int lines = 1);
     QStringList log() const { return m_log; }
 
 private:
