@@ -23,6 +23,7 @@ enum class Misdeed {
     HugeFrame,    // a frame beyond the size limit
     NoLogin,      // hello, then nothing
     NeverReads,   // requests, and never an answer read
+    OneTooMany,   // a connection beyond the limit
 };
 
 // One connection of a misbehaving peer, on blocking sockets.
@@ -133,7 +134,9 @@ void tst_HostilePeers::initTestCase()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
     QVERIFY(m_orsad.start({QStringLiteral("--frame-timeout"), QStringLiteral("1"),
                            QStringLiteral("--login-timeout"), QStringLiteral("2"),
-                           QStringLiteral("--max-in-flight"), QStringLiteral("16")}));
+                           QStringLiteral("--max-in-flight"), QStringLiteral("16"),
+                           // the good client and one peer
+                           QStringLiteral("--max-connections"), QStringLiteral("2")}));
     m_good = std::make_unique<TestHub>("127.0.0.1", m_orsad.port());
     QVERIFY(m_good->hub);
     QVERIFY(m_good->login(OrsadProcess::adminPassword()));
@@ -155,6 +158,7 @@ void tst_HostilePeers::dropped_data()
     QTest::addRow("frame too large") << Misdeed::HugeFrame << "frame of 1048576 bytes";
     QTest::addRow("no login") << Misdeed::NoLogin << "no login within the login time";
     QTest::addRow("never reads") << Misdeed::NeverReads << "does not read its answers";
+    QTest::addRow("one connection too many") << Misdeed::OneTooMany << "too many connections";
 }
 
 void tst_HostilePeers::dropped()
@@ -162,14 +166,14 @@ void tst_HostilePeers::dropped()
     QFETCH(Misdeed, misdeed);
     QFETCH(QString, reason);
     RawPeer peer(m_orsad.port());
-    const QString closed = QStringLiteral("connection from 127\\.0\\.0\\.1:%1 closed: .*%2")
-                               .arg(peer.localPort())
-                               .arg(QRegularExpression::escape(reason));
+    quint16 dropped = peer.localPort(); // the connection orsad must drop
+    std::unique_ptr<RawPeer> extra;
     switch (misdeed) {
     case Misdeed::PlainGarbage:
         peer.writePlain("GET / HTTP/1.0\r\n\r\n");
         break;
     case Misdeed::PlainSilence:
+    case Misdeed::OneTooMany:
         break;
     default:
         peer.handshake();
@@ -202,9 +206,17 @@ void tst_HostilePeers::dropped()
         QVERIFY(stillServed());
         QVERIFY(peer.writeUntilDropped());
         break;
+    case Misdeed::OneTooMany:
+        // The peer, silent, holds the last place.
+        extra = std::make_unique<RawPeer>(m_orsad.port());
+        dropped = extra->localPort();
+        break;
     default:
         break;
     }
+    const QString closed = QStringLiteral("connection from 127\\.0\\.0\\.1:%1 .*%2")
+                               .arg(dropped)
+                               .arg(QRegularExpression::escape(reason));
     // Served while the peer misbehaves, and after it is gone.
     QVERIFY(stillServed());
     QVERIFY2(m_orsad.waitForLog(QRegularExpression(closed)), qPrintable(m_orsad.log().join('\n')));
