@@ -293,6 +293,8 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
         m_server.sessions().end(m_token);
     m_token.clear();
     m_loggedIn = login;
+    if (!login)
+        m_loginClock = Clock::now();
     if (login) {
         m_token = m_server.sessions().issue(m_session, name);
         send(orsa::encodeControl(orsa::FrameType::SessionToken, 0, m_token), false);
@@ -379,7 +381,7 @@ void Connection::armWatch()
         return;
     Clock::time_point deadline = m_lastHeard + 3 * m_keepAlive;
     if (!m_loggedIn)
-        deadline = std::min(deadline, m_opened + m_server.limits().loginTime);
+        deadline = std::min(deadline, m_loginClock + m_server.limits().loginTime);
     m_watch.expires_at(deadline);
     m_watch.async_wait([this, self = shared_from_this()](const asio::error_code& ec) {
         if (!ec)
@@ -396,7 +398,7 @@ void Connection::onWatch()
         close("dropped: silent for three keep-alive intervals");
         return;
     }
-    if (!m_loggedIn && now >= m_opened + m_server.limits().loginTime) {
+    if (!m_loggedIn && now >= m_loginClock + m_server.limits().loginTime) {
         close("dropped: no login within the login time");
         return;
     }

@@ -66,7 +66,7 @@ private:
     unsigned m_frameGeneration = 0;
     unsigned m_writeGeneration = 0;
     bool m_frameTimeArmed = false;
-    Clock::time_point m_opened = Clock::now();
+    Clock::time_point m_loginClock = Clock::now(); // connected, or logged out
     Clock::time_point m_lastHeard = Clock::now();
     Clock::duration m_keepAlive;
 
