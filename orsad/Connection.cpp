@@ -419,8 +419,9 @@ void Connection::close(const std::string& reason)
     m_stream.lowest_layer().close(ignored);
     if (!m_token.empty())
         m_server.sessions().release(m_token);
-    logLine("connection from " + m_peer + " closed: " + reason);
+    // Counted out first: once the line is read, the place is free.
     m_server.closed(this);
+    logLine("connection from " + m_peer + " closed: " + reason);
 }
 
 } // namespace orsad
