@@ -64,6 +64,8 @@ private slots:
     void initTestCase();
     void createOrsa_data();
     void createOrsa();
+    void ipv6Literal_data();
+    void ipv6Literal();
     void manyInFlight();
     void lossAndResume_data();
     void lossAndResume();
@@ -111,6 +113,23 @@ void tst_Network::createOrsa()
     QCOMPARE(t.hub != nullptr, made);
     if (made)
         QVERIFY(t.login(OrsadProcess::adminPassword()));
+}
+
+void tst_Network::ipv6Literal_data()
+{
+    QTest::addColumn<QByteArray>("address");
+    QTest::addRow("bare") << QByteArray("::1");
+    QTest::addRow("in brackets") << QByteArray("[::1]");
+}
+
+void tst_Network::ipv6Literal()
+{
+    QFETCH(QByteArray, address);
+    OrsadProcess orsad;
+    QVERIFY(orsad.start({}, QStringLiteral("::1")));
+    TestHub t(address, orsad.port());
+    QVERIFY(t.hub);
+    QVERIFY(t.login(OrsadProcess::adminPassword()));
 }
 
 // Requests do not wait for each other's answers; each is answered once, in order.

@@ -22,21 +22,20 @@ OrsadProcess::~OrsadProcess()
     kill();
 }
 
-bool OrsadProcess::start(const QStringList& extraArguments)
+bool OrsadProcess::start(const QStringList& extraArguments, const QString& host)
 {
     m_log.clear();
     m_partial.clear();
     QStringList arguments{QStringLiteral("--database"),
                           m_dir.filePath(QStringLiteral("orsa.db")),
                           QStringLiteral("--listen"),
-                          QStringLiteral("127.0.0.1:%1").arg(m_port),
+                          QStringLiteral("[%1]:%2").arg(host).arg(m_port),
                           QStringLiteral("--admin-password-file"),
                           m_dir.filePath(QStringLiteral("admin-password"))};
     m_process.start(QStringLiteral(ORSAD_PATH), arguments + extraArguments);
     if (!m_process.waitForStarted(20000))
         return false;
-    static const QRegularExpression listening(
-        QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    static const QRegularExpression listening(QStringLiteral("listening on \\S+:(\\d+)"));
     if (!waitForLog(listening))
         return false;
     for (const QString& line : m_log) {

@@ -20,9 +20,10 @@ public:
     OrsadProcess(const OrsadProcess&) = delete;
     OrsadProcess& operator=(const OrsadProcess&) = delete;
 
-    // Starts orsad and waits until it listens; port 0 picks a free one, later
-    // starts reuse the port of the first.
-    bool start(const QStringList& extraArguments = {});
+    // Starts orsad and waits until it listens on host (a loopback literal);
+    // the first start picks a free port, later starts reuse it.
+    bool start(const QStringList& extraArguments = {},
+               const QString& host = QStringLiteral("127.0.0.1"));
     // SIGKILL, then waits for the process to end.
     void kill();
     // SIGTERM; the exit code, or -1 when it did not exit normally in time.
