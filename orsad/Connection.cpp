@@ -160,6 +160,8 @@ void Connection::onFrame(const orsa::FrameHead& head, std::string frame)
     }
     switch (type) {
     case FrameType::Request:
+        // A login waiting for the service is not idleness before login.
+        m_loginsPending += isLogin(frame) ? 1 : 0;
         m_requests.push_back(std::move(frame));
         ++m_inFlight;
         handleNext();
@@ -286,9 +288,13 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
             m_server.throttle().succeeded(m_peerAddress);
         else
             m_server.throttle().failed(m_peerAddress);
+        --m_loginsPending;
+        m_loginClock = Clock::now();
     }
-    if (!ok)
+    if (!ok) {
+        armWatch();
         return;
+    }
     if (!m_token.empty())
         m_server.sessions().end(m_token);
     m_token.clear();
@@ -380,7 +386,7 @@ void Connection::armWatch()
     if (m_closed)
         return;
     Clock::time_point deadline = m_lastHeard + 3 * m_keepAlive;
-    if (!m_loggedIn)
+    if (awaitsLogin())
         deadline = std::min(deadline, m_loginClock + m_server.limits().loginTime);
     m_watch.expires_at(deadline);
     m_watch.async_wait([this, self = shared_from_this()](const asio::error_code& ec) {
@@ -398,7 +404,7 @@ void Connection::onWatch()
         close("dropped: silent for three keep-alive intervals");
         return;
     }
-    if (!m_loggedIn && now >= m_loginClock + m_server.limits().loginTime) {
+    if (awaitsLogin() && now >= m_loginClock + m_server.limits().loginTime) {
         close("dropped: no login within the login time");
         return;
     }

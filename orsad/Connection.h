@@ -51,6 +51,8 @@ private:
     void disarm(asio::steady_timer& timer, unsigned& generation);
     void armFrameTime();
     void disarmFrameTime();
+    // Not logged in, and no login waiting for an answer.
+    bool awaitsLogin() const { return !m_loggedIn && m_loginsPending == 0; }
     void armWatch();
     void onWatch();
     void close(const std::string& reason);
@@ -66,7 +68,7 @@ private:
     unsigned m_frameGeneration = 0;
     unsigned m_writeGeneration = 0;
     bool m_frameTimeArmed = false;
-    Clock::time_point m_loginClock = Clock::now(); // connected, or logged out
+    Clock::time_point m_loginClock = Clock::now(); // connected, logged out, or a login answered
     Clock::time_point m_lastHeard = Clock::now();
     Clock::duration m_keepAlive;
 
@@ -82,6 +84,7 @@ private:
     std::string m_token;
     bool m_helloDone = false;
     bool m_loggedIn = false; // as far as this connection saw; the service decides
+    int m_loginsPending = 0; // read, not yet answered
     bool m_reading = false;
     bool m_handling = false;
     bool m_draining = false;
