@@ -244,8 +244,9 @@ void Connection::handleNext()
 // Off the I/O threads, so that pings and other connections go on meanwhile.
 void Connection::handleInService(std::string request)
 {
-    asio::post(m_server.serviceExecutor(), [this, self = shared_from_this(), session = m_session,
-                                            request = std::move(request)]() mutable {
+    const bool slow = hashesPassword(request);
+    m_server.postToService(slow, [this, self = shared_from_this(), session = m_session,
+                                  request = std::move(request)]() mutable {
         std::string answer = m_server.handle(*session, request);
         asio::post(m_stream.get_executor(),
                    [this, self, request = std::move(request), answer = std::move(answer)] {

@@ -56,8 +56,7 @@ void Server::run()
     m_io.run();
     for (std::thread& t : threads)
         t.join();
-    m_servicePool.stop();
-    m_servicePool.join();
+    m_serviceQueue.stop();
 }
 
 void Server::markSessions()

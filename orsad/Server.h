@@ -6,6 +6,7 @@
 #include "Options.h"
 #include "PeerThrottle.h"
 #include "Service.h"
+#include "ServiceQueue.h"
 #include "SessionRegistry.h"
 
 #include <asio.hpp>
@@ -38,7 +39,11 @@ public:
     std::string handle(orsa::Session& session, const std::string& frame);
     // The same, only when the service is free now; false otherwise.
     bool tryHandle(orsa::Session& session, const std::string& frame, std::string& answer);
-    asio::thread_pool::executor_type serviceExecutor() { return m_servicePool.get_executor(); }
+    // Runs job on the service's own thread; slow: it hashes a password.
+    void postToService(bool slow, std::function<void()> job)
+    {
+        m_serviceQueue.post(slow, std::move(job));
+    }
     std::shared_ptr<orsa::Session> resume(const std::string& token);
     void closed(Connection* connection);
 
@@ -54,7 +59,7 @@ private:
     asio::ssl::context& m_tls;
     SessionRegistry m_sessions;
     PeerThrottle m_throttle;
-    asio::thread_pool m_servicePool{1};
+    ServiceQueue m_serviceQueue;
     asio::io_context m_io;
     asio::ip::tcp::acceptor m_acceptor;
     asio::signal_set m_signals;
