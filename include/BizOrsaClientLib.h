@@ -468,6 +468,25 @@ protected:
 };
 
 // Creates a hub for the server at address:port; null when that is not possible.
+//
+// address:
+// - "embedded": a service inside this process on a private in-memory database;
+// - "embedded:PATH": a service inside this process on the SQLite file PATH;
+// - anything else: a server (orsad) by host name or IPv4/IPv6 literal, reached
+//   over TLS at port, which is read as unsigned 16-bit (40000 may be passed as
+//   -25536); port 0 is refused. The connection is made before this returns
+//   (at most 5 s): null when the server cannot be reached or its certificate
+//   is refused.
+// flag, for a server: true is strict, trusting only certificates that verify
+// against the CA bundle named by ORSA_CA_FILE (null without one); false also
+// trusts a server on first use, pinning its certificate's SHA-256 fingerprint
+// in $XDG_CONFIG_HOME/orsa/known_servers and refusing it once it changes.
+// ORSA_CA_FILE, when set, is used in both modes. Unused for "embedded".
+//
+// When the connection drops, every request in flight or waiting is answered
+// at once with BIZORSA_E_CONNECTION_LOST; the next request reconnects and the
+// session continues when the server still holds it (for a short grace after
+// the loss), otherwise requests answer BIZORSA_E_NOT_LOGGED_IN.
 BIZORSA_API IBizOrsaClient* CreateOrsa(const char* address, short port, bool flag);
 // Releases a hub made by CreateOrsa: its thread stops and its connection and
 // storage are freed; no callback runs after it returns. The hub object and its

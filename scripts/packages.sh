@@ -4,8 +4,9 @@
 # Everything the build needs from Debian, in one place.
 # sqlite3: the command-line tool, for the backup and restore test.
 # postgresql: the server the tests start a throwaway cluster of.
+# libasio-dev: standalone Asio, header-only, for orsad and the SDK's network transport.
 PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev sqlite3 libpq-dev
-    postgresql)
+    postgresql libasio-dev)
 
 # As root through apt-get, otherwise through password-less sudo; without
 # either it prints the apt-get line to run and stops.

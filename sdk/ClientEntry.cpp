@@ -4,6 +4,7 @@
 #include "EmbeddedTransport.h"
 #include "HashCost.h"
 #include "Hub.h"
+#include "NetworkTransport.h"
 
 #include <cstring>
 #include <exception>
@@ -17,35 +18,56 @@ constexpr char kEmbedded[] = "embedded";
 thread_local std::string lastCreateError;
 
 // "embedded": private in-memory database; "embedded:PATH": SQLite file at PATH.
-// Empty when the address names no embedded service.
-std::string embeddedDatabase(const char* address)
+bool isEmbedded(const char* address)
 {
     const std::size_t prefix = sizeof kEmbedded - 1;
-    if (std::strcmp(address, kEmbedded) == 0)
-        return ":memory:";
-    if (std::strncmp(address, kEmbedded, prefix) == 0 && address[prefix] == ':')
-        return address + prefix + 1;
-    return {};
+    return std::strncmp(address, kEmbedded, prefix) == 0 &&
+           (address[prefix] == '\0' || address[prefix] == ':');
+}
+
+std::string embeddedDatabase(const char* address)
+{
+    const char* rest = address + sizeof kEmbedded - 1;
+    return *rest ? std::string(rest + 1) : std::string(":memory:");
+}
+
+std::unique_ptr<orsa::Transport> makeTransport(const char* address, short port, bool strict)
+{
+    if (isEmbedded(address)) {
+        const std::string database = embeddedDatabase(address);
+        if (database.empty())
+            return nullptr;
+        return std::make_unique<orsa::EmbeddedTransport>(database, orsa::embeddedHashIterations());
+    }
+    orsa::ServerAddress server;
+    server.host = address;
+    // Brackets are how people write an IPv6 literal next to a port.
+    if (server.host.size() > 2 && server.host.front() == '[' && server.host.back() == ']')
+        server.host = server.host.substr(1, server.host.size() - 2);
+    // The header's short carries ports above 32767 as negative numbers.
+    server.port = static_cast<std::uint16_t>(port);
+    server.strict = strict;
+    if (server.host.empty() || server.port == 0)
+        return nullptr;
+    return std::make_unique<orsa::NetworkTransport>(server);
 }
 
 } // namespace
 
-// The port and the flag are for the network transport, which is not there yet.
-IBizOrsaClient* CreateOrsa(const char* address, short /*port*/, bool /*flag*/)
+IBizOrsaClient* CreateOrsa(const char* address, short port, bool flag)
 {
     lastCreateError.clear();
-    const std::string database = address ? embeddedDatabase(address) : std::string();
-    if (database.empty()) {
-        lastCreateError = "no embedded service at this address";
+    if (!address)
         return nullptr;
-    }
     try {
-        return new orsa::Hub(
-            std::make_unique<orsa::EmbeddedTransport>(database, orsa::embeddedHashIterations()));
+        std::unique_ptr<orsa::Transport> transport = makeTransport(address, port, flag);
+        if (transport)
+            return new orsa::Hub(std::move(transport));
+        lastCreateError = "no service at this address";
     } catch (const std::exception& e) {
         lastCreateError = e.what();
     } catch (...) {
-        lastCreateError = "the service could not start";
+        lastCreateError = "the service could not be reached";
     }
     return nullptr;
 }

@@ -2,6 +2,7 @@
 #ifndef ORSA_SDK_EMBEDDEDTRANSPORT_H
 #define ORSA_SDK_EMBEDDEDTRANSPORT_H
 
+#include "BizOrsaResultCodes.h"
 #include "Service.h"
 #include "Transport.h"
 
@@ -18,9 +19,14 @@ public:
     EmbeddedTransport(std::unique_ptr<Store> store, int hashIterations)
         : m_service(std::move(store), hashIterations)
     {}
-    std::string exchange(const std::string& requestFrame) override
+    void send(Op op, std::int32_t sid, const std::string& frame) override
     {
-        return m_service.handleFrame(m_session, requestFrame);
+        Answer answer;
+        // Accepted means answered: a lost or garbled answer becomes a failure.
+        if (!decodeAnswer(m_service.handleFrame(m_session, frame), answer) || answer.sid != sid ||
+            answer.op != op)
+            answer = failure(op, sid, BIZORSA_E_INTERNAL);
+        inbox().answered(std::move(answer));
     }
 
 private:

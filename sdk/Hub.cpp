@@ -7,8 +7,12 @@
 
 namespace orsa {
 
-Hub::Hub(std::unique_ptr<Transport> transport) : m_transport(std::move(transport))
+Hub::Hub(std::unique_ptr<Transport> transport)
+    : m_transport(std::move(transport)), m_direct(m_transport->hasOwnThread())
 {
+    m_transport->attach(*this);
+    if (m_direct)
+        return;
     m_thread = std::thread([this] {
         run();
         if (m_releaseOnExit)
@@ -55,6 +59,11 @@ int Hub::request(Op op, std::initializer_list<CallArg> args)
     // Positive and increasing; after 2^31 - 1 requests numbering starts over at 1.
     m_lastSid = m_lastSid == std::numeric_limits<std::int32_t>::max() ? 1 : m_lastSid + 1;
     request.sid = m_lastSid;
+    if (m_direct) {
+        // Under the lock, so that requests leave in the order of their numbers.
+        m_transport->send(op, request.sid, encodeRequest(request));
+        return request.sid;
+    }
     m_queue.push_back(Pending{op, request.sid, encodeRequest(request)});
     m_wake.notify_one();
     return request.sid;
@@ -64,30 +73,55 @@ void Hub::run()
 {
     for (;;) {
         Pending next;
+        Answer answer;
+        bool isAnswer = false;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            m_wake.wait(lock,
+                        [this] { return m_stopping || !m_queue.empty() || !m_answers.empty(); });
             if (m_stopping)
                 return;
-            next = std::move(m_queue.front());
-            m_queue.pop_front();
+            // Answers first: a caller waits on them, while a request can wait its turn.
+            isAnswer = !m_answers.empty();
+            if (isAnswer) {
+                answer = std::move(m_answers.front());
+                m_answers.pop_front();
+            } else {
+                next = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
         }
-        Answer answer;
-        bool answered = false;
+        if (isAnswer) {
+            deliver(answer);
+            continue;
+        }
         try {
-            answered = decodeAnswer(m_transport->exchange(next.frame), answer) &&
-                       answer.sid == next.sid && answer.op == next.op;
+            m_transport->send(next.op, next.sid, next.frame);
         } catch (...) {
+            Answer failed;
+            failed.op = next.op;
+            failed.sid = next.sid;
+            failed.result = BIZORSA_E_INTERNAL;
+            deliver(failed);
         }
-        if (!answered) {
-            // Accepted means answered: a lost or garbled answer becomes a failure.
-            answer = Answer{};
-            answer.op = next.op;
-            answer.sid = next.sid;
-            answer.result = BIZORSA_E_INTERNAL;
-        }
-        deliver(answer);
     }
+}
+
+void Hub::answered(Answer answer)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stopping)
+            return;
+        if (!m_direct)
+            m_answers.push_back(std::move(answer));
+    }
+    // A callback under way when destroy() begins ends before it returns:
+    // destroy() waits for the transport's thread.
+    if (m_direct)
+        deliver(answer);
+    else
+        m_wake.notify_one();
 }
 
 void Hub::destroy()
@@ -96,16 +130,22 @@ void Hub::destroy()
         std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
         m_queue.clear();
+        m_answers.clear();
     }
     m_wake.notify_one();
     keepRemnant(this);
+    if (m_direct && m_transport->onOwnThread()) {
+        m_transport.release()->releaseFromOwnThread();
+        return;
+    }
     if (std::this_thread::get_id() == m_thread.get_id()) {
         // Inside one of our callbacks: the thread frees the transport on its way out.
         m_releaseOnExit = true;
         m_thread.detach();
         return;
     }
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
     m_transport.reset();
 }
 

@@ -27,7 +27,7 @@ struct CallArg {
     bool isText = false;
 };
 
-class Hub final : public IBizOrsaClient
+class Hub final : public IBizOrsaClient, private AnswerInbox
 {
 public:
     explicit Hub(std::unique_ptr<Transport> transport);
@@ -61,6 +61,7 @@ private:
     ~Hub();
     static void keepRemnant(Hub* hub);
     void run();
+    void answered(Answer answer) override;
     bool hasSink(Iface iface) const;
     void deliver(const Answer& answer);
 
@@ -82,9 +83,12 @@ private:
 
     Sinks m_sinks;
     std::unique_ptr<Transport> m_transport;
+    // The transport has a thread of its own; the hub then needs none.
+    const bool m_direct;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Pending> m_queue;
+    std::deque<Answer> m_answers;
     bool m_stopping = false;
     bool m_releaseOnExit = false; // set on the hub's thread only
     std::int32_t m_lastSid = 0;

@@ -212,24 +212,24 @@ PasswordRecord makePasswordRecord(const std::string& password, int iterations)
     return r;
 }
 
-void prepareDatabase(Store& db, int hashIterations)
+bool prepareDatabase(Store& db, int hashIterations, const std::string& adminPassword)
 {
     // The usual case, a database up to date, takes no lock. Anything else is
     // decided under the lock: another service may be making the tables, and
     // what is seen before would be half of them.
     if (db.hasTable("service_version") && storedVersion(db) == kSchemaVersion)
-        return;
+        return false;
     // Hashed before the lock is taken: the hash is deliberately slow.
     const PasswordRecord admin =
-        db.isEmpty() ? makePasswordRecord("admin", hashIterations) : PasswordRecord{};
+        db.isEmpty() ? makePasswordRecord(adminPassword, hashIterations) : PasswordRecord{};
     Transaction t(db, Transaction::Schema);
     const int version = usableVersion(db);
     if (version == kSchemaVersion)
-        return;
+        return false;
     if (version == 0) {
-        create(db, admin.salt.empty() ? makePasswordRecord("admin", hashIterations) : admin);
+        create(db, admin.salt.empty() ? makePasswordRecord(adminPassword, hashIterations) : admin);
         t.commit();
-        return;
+        return true;
     }
     for (const Migration& m : kMigrations) {
         if (m.version > version)
@@ -237,6 +237,7 @@ void prepareDatabase(Store& db, int hashIterations)
     }
     recordVersion(db);
     t.commit();
+    return true;
 }
 
 void createTables(Store& db)

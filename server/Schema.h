@@ -5,10 +5,11 @@
 
 namespace orsa {
 
-// The tables and the first account on a new database, or the changes since
-// the version an older database was made by. Throws DbError naming the
-// problem (see DbError::Problem).
-void prepareDatabase(Store& db, int hashIterations);
+// The tables and the first account, "admin" with adminPassword, on a new
+// database, or the changes since the version an older database was made by.
+// True when it created the database. Throws DbError naming the problem (see
+// DbError::Problem).
+bool prepareDatabase(Store& db, int hashIterations, const std::string& adminPassword = "admin");
 
 // Within a schema transaction on an empty database: the tables of this
 // version, without any record.

@@ -76,14 +76,17 @@ std::int64_t wallClock()
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-Service::Service(const std::string& databasePath, int hashIterations, Clock clock)
-    : Service(std::make_unique<SqliteStore>(databasePath), hashIterations, std::move(clock))
+Service::Service(const std::string& databasePath, int hashIterations, Clock clock,
+                 const ServiceOptions& options)
+    : Service(std::make_unique<SqliteStore>(databasePath), hashIterations, std::move(clock),
+              options)
 {}
 
-Service::Service(std::unique_ptr<Store> store, int hashIterations, Clock clock)
+Service::Service(std::unique_ptr<Store> store, int hashIterations, Clock clock,
+                 const ServiceOptions& options)
     : m_store(std::move(store)), m_settings{hashIterations, std::move(clock)}
 {
-    prepareDatabase(*m_store, hashIterations);
+    m_created = prepareDatabase(*m_store, hashIterations, options.firstAdminPassword);
 }
 
 Reply Service::run(Session& session, const OpInfo& info, const Request& request)

@@ -5,6 +5,7 @@
 #define ORSA_SERVICE_H
 
 #include "Frame.h"
+#include "ServiceOptions.h"
 #include "Store.h"
 
 #include <cstdint>
@@ -44,13 +45,18 @@ class Service
 {
 public:
     // ":memory:" for a private in-memory database, or a file path (created
-    // 0600 when missing). A new database holds the account "admin" / "admin" of
-    // the role "Administrator" (guid 88341189); an older one is brought up to
-    // date. Throws DbError when the database cannot be opened or prepared.
-    Service(const std::string& databasePath, int hashIterations, Clock clock = wallClock);
+    // 0600 when missing). A new database holds the account "admin" of the role
+    // "Administrator" (guid 88341189), with the password of the options
+    // ("admin" by default); an older one is brought up to date. Throws DbError
+    // when the database cannot be opened or prepared.
+    Service(const std::string& databasePath, int hashIterations, Clock clock = wallClock,
+            const ServiceOptions& options = {});
     // The same on any store; several services may share one PostgreSQL
     // database, each on a store of its own.
-    Service(std::unique_ptr<Store> store, int hashIterations, Clock clock = wallClock);
+    Service(std::unique_ptr<Store> store, int hashIterations, Clock clock = wallClock,
+            const ServiceOptions& options = {});
+    // Whether this service created its database and first account.
+    bool createdDatabase() const { return m_created; }
 
     // The answer frame to a request frame, or an empty string when the frame
     // is too damaged to answer. Every change is committed before this returns.
@@ -63,6 +69,7 @@ private:
 
     std::unique_ptr<Store> m_store;
     ServiceSettings m_settings;
+    bool m_created = false;
 };
 
 } // namespace orsa

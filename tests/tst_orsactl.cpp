@@ -10,6 +10,7 @@
 
 #include "Service.h"
 #include "sdk/CheapHashCost.h"
+#include "support/orsadprocess.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -99,6 +100,7 @@ private:
         if (!password.isNull())
             env.insert(QStringLiteral("ORSA_PASSWORD"), password);
         env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
         process.setProcessEnvironment(env);
         QStringList all = args;
@@ -123,6 +125,14 @@ private:
         if (r.code != 0)
             return {};
         return QJsonDocument::fromJson(r.out.toUtf8()).array();
+    }
+
+    static QStringList names(const QJsonArray& records)
+    {
+        QStringList out;
+        for (const QJsonValue& record : records)
+            out << record[QStringLiteral("name")].toString();
+        return out;
     }
 
     QString writeFile(const QString& name, const QByteArray& text)
@@ -752,6 +762,35 @@ private slots:
                      qPrintable(commands.at(i).join(QLatin1Char(' '))));
         }
         QCOMPARE(run({QStringLiteral("status")}, address, secret, QStringLiteral("guard")).code, 0);
+    }
+
+    // The same site through orsad on a loopback port: imported, then listed
+    // exactly as the embedded service lists it.
+    void againstOrsad()
+    {
+        OrsadProcess orsad;
+        QVERIFY(orsad.start());
+        const QStringList server{QStringLiteral("--port"), QString::number(orsad.port())};
+        const QString address = QStringLiteral("127.0.0.1");
+        const Run imported =
+            run(QStringList{QStringLiteral("import"), QStringLiteral(ORSA_EXAMPLE_SITE)} + server,
+                address, QString::fromLatin1(OrsadProcess::adminPassword()));
+        QCOMPARE(imported.code, 0);
+        QVERIFY2(imported.out.contains(QStringLiteral(", 0 failed")), qPrintable(imported.out));
+        for (const QString& kind : {QStringLiteral("roles"), QStringLiteral("regions")}) {
+            const Run listed =
+                run(QStringList{QStringLiteral("list"), kind, QStringLiteral("--json")} + server,
+                    address, QString::fromLatin1(OrsadProcess::adminPassword()));
+            QCOMPARE(listed.code, 0);
+            QCOMPARE(names(QJsonDocument::fromJson(listed.out.toUtf8()).array()),
+                     names(listJson(kind, m_site)));
+        }
+        const Run refused = run(QStringList{QStringLiteral("status"), QStringLiteral("--port"),
+                                            QString::number(closedLoopbackPort())},
+                                address, QString::fromLatin1(OrsadProcess::adminPassword()));
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("cannot connect to 127.0.0.1")),
+                 qPrintable(refused.err));
     }
 };
 

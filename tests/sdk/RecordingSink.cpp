@@ -37,12 +37,12 @@ int RecordingSink::note(const char* name, int sid, int result, const void* recor
     return 0;
 }
 
-Callback RecordingSink::await(int sid)
+Callback RecordingSink::await(int sid, int timeoutMs)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     Callback found;
     // Bounded so a lost answer fails the test instead of hanging it.
-    m_arrived.wait_for(lock, std::chrono::seconds(20), [&] {
+    m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
         for (const Callback& c : m_calls) {
             if (c.sid == sid) {
                 found = c;

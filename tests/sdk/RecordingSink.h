@@ -50,8 +50,8 @@ public:
 
     // Registers this sink for all nine callback interfaces of hub.
     void attach(IBizOrsaClient* hub);
-    // The callback answering sid; an empty name when none came within 20 s.
-    Callback await(int sid);
+    // The callback answering sid; an empty name when none came in time.
+    Callback await(int sid, int timeoutMs = 20000);
     QVector<Callback> all() const;
     // Runs on the SDK's thread after each callback has been recorded.
     std::function<void(const Callback&)> afterEach;

@@ -21,18 +21,33 @@ QByteArray text(const char (&field)[N])
 // PostgreSQL, with the embedded transport on a store of that database.
 IBizOrsaClient* hubOn(const TestDatabase& database);
 
+// Where a TestHub connects unless told otherwise: the embedded service, or
+// the server a test binary points every hub at.
+struct HubTarget {
+    QByteArray address = "embedded";
+    quint16 port = 0;
+    IBizOrsaClient* create() const { return CreateOrsa(address.constData(), short(port), false); }
+};
+inline HubTarget& defaultTarget()
+{
+    static HubTarget target;
+    return target;
+}
+
 class TestHub
 {
 public:
-    // On a private database of the engine under test.
+    // On a private database of the engine under test, or on the server a
+    // test binary points every hub at.
     TestHub()
         : m_own(onPostgresql() ? std::make_unique<TestDatabase>() : nullptr),
-          hub(m_own ? hubOn(*m_own) : CreateOrsa("embedded", 0, false))
+          hub(m_own ? hubOn(*m_own) : defaultTarget().create())
     {
         if (hub)
             sink.attach(hub);
     }
-    explicit TestHub(const QByteArray& address) : hub(CreateOrsa(address.constData(), 0, false))
+    explicit TestHub(const QByteArray& address, quint16 port = 0, bool strict = false)
+        : hub(CreateOrsa(address.constData(), short(port), strict))
     {
         if (hub)
             sink.attach(hub);
@@ -64,7 +79,10 @@ public:
     IBizOrsaRolePermission* permission() { return hub->GetRolePermissionInterface(); }
     IBizOrsaServer* server() { return hub->GetServerInterface(); }
 
-    bool login() { return result(account()->Login("admin", "admin")) == BIZORSA_OK; }
+    bool login(const char* password = "admin")
+    {
+        return result(account()->Login("admin", password)) == BIZORSA_OK;
+    }
 
     // Each returns the new object's guid, empty when the add failed.
     QByteArray addRole(const char* name)

@@ -35,7 +35,7 @@ QList<QCommandLineOption> globalOptions()
                     "Server address (default: $ORSA_ADDRESS, else an embedded service on a "
                     "database in the user's data directory).",
                     "ADDR"),
-        valueOption("port", "Server port (default 0).", "N"),
+        valueOption("port", "Server port, 1 to 65535 (default 7100; unused when embedded).", "N"),
         valueOption("user", "Log in as NAME (default admin).", "NAME"),
         valueOption("password-file",
                     "Read the login password from the first line of FILE (else $ORSA_PASSWORD, "

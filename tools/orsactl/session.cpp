@@ -20,6 +20,12 @@ const char kEmbedded[] = "embedded";
 // The first account's password on a new embedded database.
 const char kDefaultPassword[] = "admin";
 
+bool isEmbedded(const QString& address)
+{
+    return address == QLatin1String(kEmbedded) ||
+           address.startsWith(QLatin1String(kEmbedded) + QLatin1Char(':'));
+}
+
 // Never a password nobody gave: a script without one fails instead of
 // logging in with the default.
 QString loginPassword(const Context& ctx, const QString& address, const QString& user)
@@ -45,11 +51,17 @@ QString connectFailure(const QString& address)
                             : QStringLiteral("%1: %2").arg(address, reason);
 }
 
-short portOption(const Context& ctx)
+// orsad's default port, the same as the server's own default.
+constexpr int kDefaultPort = 7100;
+
+short portOption(const Context& ctx, const QString& address)
 {
-    const int port = ctx.intOption("port", 0);
-    if (port < 0 || port > 65535)
-        usageError(QStringLiteral("--port must be 0 to 65535"));
+    if (isEmbedded(address))
+        return 0;
+    const int port = ctx.intOption("port", kDefaultPort);
+    if (port < 1 || port > 65535)
+        usageError(QStringLiteral("--port must be 1 to 65535"));
+    // The SDK reads the short back as unsigned: 40000 travels as -25536.
     return short(port);
 }
 
@@ -76,7 +88,7 @@ Session& Session::open(const Context& ctx)
                           ? qEnvironmentVariable("ORSA_ADDRESS")
                           : defaultAddress();
     session.user = ctx.has("user") ? ctx.option("user") : QStringLiteral("admin");
-    const short port = portOption(ctx);
+    const short port = portOption(ctx, session.address);
     const QString password = loginPassword(ctx, session.address, session.user);
 
     // The receiver must live on the main thread before the SDK can answer.

@@ -37,6 +37,9 @@ enum BizOrsaResult {
     // failure: 1 s, doubled by each further failure, at most 5 minutes. A
     // successful Login clears it.
     BIZORSA_E_TRY_LATER = -10,
+    // The connection to the server dropped before the answer came; the
+    // request may or may not have been applied. The next request reconnects.
+    BIZORSA_E_CONNECTION_LOST = -11,
 };
 
 // A short readable text for a result code, in lower case so that it can be
@@ -65,6 +68,8 @@ inline const char* BizOrsaResultText(int code)
         return "the last administrator cannot be removed";
     case BIZORSA_E_TRY_LATER:
         return "too many failed logins, try later";
+    case BIZORSA_E_CONNECTION_LOST:
+        return "connection lost";
     default:
         return code >= 0 ? "success" : "failed";
     }

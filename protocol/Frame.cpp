@@ -1,40 +1,14 @@
 #include "Frame.h"
 
-#include <cstring>
+#include "Bytes.h"
+#include "Wire.h"
 
 namespace orsa {
 namespace {
 
-constexpr char kMagic[4] = {'O', 'R', 'S', 'A'};
-constexpr std::uint8_t kVersion = 1;
-constexpr std::uint8_t kTypeRequest = 1;
-constexpr std::uint8_t kTypeAnswer = 2;
-
-void putU32(std::string& out, std::uint32_t v)
+std::string header(FrameType type, Op op, std::int32_t sid)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-std::uint32_t getU32(const char* p)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
-}
-
-std::string header(std::uint8_t type, Op op, std::int32_t sid)
-{
-    std::string out(kMagic, sizeof kMagic);
-    out.push_back(static_cast<char>(kVersion));
-    out.push_back(static_cast<char>(type));
-    const auto code = static_cast<std::uint16_t>(op);
-    out.push_back(static_cast<char>(code & 0xFF));
-    out.push_back(static_cast<char>(code >> 8));
-    putU32(out, static_cast<std::uint32_t>(sid));
-    putU32(out, 0); // payload size, patched by finish()
-    return out;
+    return frameHeader(type, static_cast<std::uint16_t>(op), sid, 0); // size patched by finish()
 }
 
 std::string finish(std::string frame)
@@ -46,21 +20,18 @@ std::string finish(std::string frame)
 }
 
 // Reads the header; on success op, sid and the payload bounds are set.
-bool readHeader(const std::string& frame, std::uint8_t type, Op& op, std::int32_t& sid,
+bool readHeader(const std::string& frame, FrameType type, Op& op, std::int32_t& sid,
                 std::uint32_t& payloadSize)
 {
-    if (frame.size() < kFrameHeaderSize || std::memcmp(frame.data(), kMagic, 4) != 0)
+    FrameHead head;
+    if (frame.size() < kFrameHeaderSize || !readFrameHead(frame.data(), head))
         return false;
-    if (static_cast<std::uint8_t>(frame[4]) != kVersion ||
-        static_cast<std::uint8_t>(frame[5]) != type)
+    if (head.version != kFrameVersion || head.type != static_cast<std::uint8_t>(type) ||
+        !opInfo(head.op))
         return false;
-    const auto code = static_cast<std::uint16_t>(static_cast<unsigned char>(frame[6]) |
-                                                 (static_cast<unsigned char>(frame[7]) << 8));
-    if (!opInfo(code))
-        return false;
-    op = static_cast<Op>(code);
-    sid = static_cast<std::int32_t>(getU32(frame.data() + 8));
-    payloadSize = getU32(frame.data() + 12);
+    op = static_cast<Op>(head.op);
+    sid = head.sid;
+    payloadSize = head.payloadSize;
     return true;
 }
 
@@ -100,7 +71,7 @@ private:
 
 std::string encodeRequest(const Request& request)
 {
-    std::string out = header(kTypeRequest, request.op, request.sid);
+    std::string out = header(FrameType::Request, request.op, request.sid);
     for (const Arg& arg : request.args) {
         if (arg.isText) {
             putU32(out, static_cast<std::uint32_t>(arg.text.size()));
@@ -115,7 +86,7 @@ std::string encodeRequest(const Request& request)
 DecodeStatus decodeRequest(const std::string& frame, Request& out)
 {
     std::uint32_t payloadSize = 0;
-    if (!readHeader(frame, kTypeRequest, out.op, out.sid, payloadSize))
+    if (!readHeader(frame, FrameType::Request, out.op, out.sid, payloadSize))
         return DecodeStatus::Drop;
     out.args.clear();
     if (payloadSize != frame.size() - kFrameHeaderSize || payloadSize > kMaxRequestPayload)
@@ -143,7 +114,7 @@ DecodeStatus decodeRequest(const std::string& frame, Request& out)
 
 std::string encodeAnswer(const Answer& answer)
 {
-    std::string out = header(kTypeAnswer, answer.op, answer.sid);
+    std::string out = header(FrameType::Answer, answer.op, answer.sid);
     putU32(out, static_cast<std::uint32_t>(answer.result));
     putU32(out, answer.count);
     putU32(out, opInfo(answer.op).recordSize);
@@ -154,7 +125,7 @@ std::string encodeAnswer(const Answer& answer)
 bool decodeAnswer(const std::string& frame, Answer& out)
 {
     std::uint32_t payloadSize = 0;
-    if (!readHeader(frame, kTypeAnswer, out.op, out.sid, payloadSize) ||
+    if (!readHeader(frame, FrameType::Answer, out.op, out.sid, payloadSize) ||
         payloadSize != frame.size() - kFrameHeaderSize)
         return false;
     Reader in(frame.data() + kFrameHeaderSize, payloadSize);

@@ -3,7 +3,7 @@
 // Every frame, little-endian:
 //   0  4  magic "ORSA"
 //   4  1  version (1)
-//   5  1  type: 1 request, 2 answer
+//   5  1  type: 1 request, 2 answer (Wire.h lists the control frames)
 //   6  2  operation code (row of OrsaOps.h)
 //   8  4  request number
 //  12  4  payload size in bytes

@@ -1,0 +1,207 @@
+// BizOrsaClientLib over loopback TLS to an orsad started here, next to the
+// embedded service, measured in one run:
+// - one client, synchronous reads (QueryAccount of one account): requests/s
+//   and latency, network and embedded taking turns in rounds, median round;
+// - fifty clients at once, each on its own connection: aggregate reads/s,
+//   and writes/s (AddRole) on the server's file database.
+//
+// Usage: bench_network [requests per round]   (default 4000)
+#include "BizOrsaClientLib.h"
+#include "support/orsadprocess.h"
+
+#include <QtCore/QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for one answer at a time: the synchronous caller.
+class Waiter final : public IBizOrsaAccountEvent, public IBizOrsaRoleEvent
+{
+public:
+    int OnAccountAdd(int sid, int result) override { return done(sid, result); }
+    int OnAccountEdit(int sid, int result) override { return done(sid, result); }
+    int OnAccountDelete(int sid, int result) override { return done(sid, result); }
+    int OnAccountGet(int sid, int result, const tabACCOUNT*, int) override
+    {
+        return done(sid, result);
+    }
+    int OnAccountLogin(int sid, int result) override { return done(sid, result); }
+    int OnAccountLogout(int sid, int result) override { return done(sid, result); }
+    int OnRoleAdd(int sid, int result, const tabROLEINFO*) override { return done(sid, result); }
+    int OnRoleEdit(int sid, int result) override { return done(sid, result); }
+    int OnRoleDelete(int sid, int result) override { return done(sid, result); }
+    int OnRoleGet(int sid, int result, const tabROLEINFO*, int) override
+    {
+        return done(sid, result);
+    }
+
+    // The answer's result; exits on a refusal or a lost answer.
+    int wait(int sid)
+    {
+        if (sid < 0)
+            fail("request refused");
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_arrived.wait_for(lock, std::chrono::seconds(60), [&] { return m_sid == sid; }))
+            fail("no answer within 60 s");
+        return m_result;
+    }
+    [[noreturn]] static void fail(const char* what)
+    {
+        std::fprintf(stderr, "bench_network: %s\n", what);
+        std::exit(1);
+    }
+
+private:
+    int done(int sid, int result)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_sid = sid;
+            m_result = result;
+        }
+        m_arrived.notify_one();
+        return 0;
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    int m_sid = 0;
+    int m_result = 0;
+};
+
+class Client
+{
+public:
+    Client(const std::string& address, quint16 port, const char* password)
+        : m_hub(CreateOrsa(address.c_str(), short(port), false))
+    {
+        if (!m_hub)
+            Waiter::fail("cannot connect");
+        m_hub->SetAccountEvent(&m_waiter);
+        m_hub->SetRoleEvent(&m_waiter);
+        if (m_waiter.wait(m_hub->GetAccountInterface()->Login("admin", password)) != 0)
+            Waiter::fail("login failed");
+    }
+    ~Client() { DestroyOrsa(m_hub); }
+    void read()
+    {
+        if (m_waiter.wait(m_hub->GetAccountInterface()->QueryAccount("admin")) != 0)
+            Waiter::fail("read failed");
+    }
+    void write(const std::string& name)
+    {
+        if (m_waiter.wait(m_hub->GetRoleInterface()->AddRole(name.c_str(), "")) != 0)
+            Waiter::fail("write failed");
+    }
+
+private:
+    Waiter m_waiter;
+    IBizOrsaClient* m_hub;
+};
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+struct Round {
+    double rate = 0;
+    double medianUs = 0;
+    double p99Us = 0;
+};
+
+Round timeReads(Client& client, int count)
+{
+    std::vector<double> latencies;
+    latencies.reserve(count);
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        const Clock::time_point t = Clock::now();
+        client.read();
+        latencies.push_back(seconds(Clock::now() - t) * 1e6);
+    }
+    const double total = seconds(Clock::now() - start);
+    std::sort(latencies.begin(), latencies.end());
+    return {count / total, latencies[latencies.size() / 2], latencies[latencies.size() * 99 / 100]};
+}
+
+// Aggregate requests/s of clients doing `each` requests at once.
+template <class Work>
+double concurrently(std::vector<std::unique_ptr<Client>>& clients, int each, Work work)
+{
+    std::vector<std::thread> threads;
+    const Clock::time_point start = Clock::now();
+    for (std::size_t c = 0; c < clients.size(); ++c)
+        threads.emplace_back([&, c] {
+            for (int i = 0; i < each; ++i)
+                work(*clients[c], c, i);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    return clients.size() * each / seconds(Clock::now() - start);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int perRound = argc > 1 ? std::max(100, std::atoi(argv[1])) : 4000;
+    constexpr int kRounds = 5;
+    constexpr int kClients = 50;
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    OrsadProcess orsad;
+    if (!orsad.start())
+        Waiter::fail("cannot start orsad");
+    const std::string embedded =
+        "embedded:" + dir.filePath(QStringLiteral("embedded.db")).toStdString();
+    Client local(embedded, 0, "admin");
+    Client remote("127.0.0.1", orsad.port(), OrsadProcess::adminPassword().constData());
+
+    // Warm-up, then rounds taking turns so that a shared machine's load weighs alike.
+    timeReads(local, 500);
+    timeReads(remote, 500);
+    std::vector<Round> localRounds, remoteRounds;
+    for (int r = 0; r < kRounds; ++r) {
+        localRounds.push_back(timeReads(local, perRound));
+        remoteRounds.push_back(timeReads(remote, perRound));
+    }
+    const auto median = [](std::vector<Round> rounds) {
+        std::sort(rounds.begin(), rounds.end(),
+                  [](const Round& a, const Round& b) { return a.rate < b.rate; });
+        return rounds[rounds.size() / 2];
+    };
+    std::printf("one client, synchronous reads, median of %d rounds of %d:\n", kRounds, perRound);
+    for (const auto& row : {std::make_pair("embedded", median(localRounds)),
+                            std::make_pair("loopback TLS", median(remoteRounds))})
+        std::printf("  %-13s %9.0f requests/s   latency median %7.1f us, p99 %7.1f us\n", row.first,
+                    row.second.rate, row.second.medianUs, row.second.p99Us);
+
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int c = 0; c < kClients; ++c)
+        clients.push_back(std::make_unique<Client>("127.0.0.1", orsad.port(),
+                                                   OrsadProcess::adminPassword().constData()));
+    const int reads = std::max(20, perRound / 10);
+    const int writes = std::max(5, perRound / 100);
+    const double readRate =
+        concurrently(clients, reads, [](Client& client, std::size_t, int) { client.read(); });
+    const double writeRate =
+        concurrently(clients, writes, [](Client& client, std::size_t c, int i) {
+            client.write("bench " + std::to_string(c) + " " + std::to_string(i));
+        });
+    std::printf("%d clients at once over loopback TLS:\n", kClients);
+    std::printf("  reads   %9.0f requests/s (%d each)\n", readRate, reads);
+    std::printf("  writes  %9.0f requests/s (%d each, file database, WAL, synchronous=FULL)\n",
+                writeRate, writes);
+    return 0;
+}

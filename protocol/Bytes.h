@@ -1,0 +1,26 @@
+// Little-endian 32-bit fields, the only integer width on the wire.
+#ifndef ORSA_BYTES_H
+#define ORSA_BYTES_H
+
+#include <cstdint>
+#include <string>
+
+namespace orsa {
+
+inline void putU32(std::string& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+inline std::uint32_t getU32(const char* p)
+{
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(p[i]);
+    return v;
+}
+
+} // namespace orsa
+
+#endif // ORSA_BYTES_H
