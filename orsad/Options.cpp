@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "Store.h"
+
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -39,16 +41,25 @@ Millis seconds(double s)
 
 const char* usageText()
 {
-    return R"(usage: orsad --database PATH [options]
+    return R"(usage: orsad --database DATABASE [options]
 
 The management service on the network, over TLS.
 
-  --database PATH            SQLite database (created when missing)
+  --database DATABASE        a SQLite file (created when missing), or a
+                             PostgreSQL URI postgresql://USER@HOST:PORT/DBNAME
+                             ("postgresql://" alone: the PG* variables); its
+                             password only in PGPASSWORD or ~/.pgpass
+  --state-dir DIR            where the self-signed certificate and the
+                             sessions file (DIR/orsad.sessions) go; required
+                             with PostgreSQL, one per instance (default for
+                             SQLite: the database's directory, sessions in
+                             DATABASE.sessions)
   --listen HOST:PORT         address to listen on (default 127.0.0.1:7100;
                              port 0 picks a free port, named in the log)
   --tls-cert FILE            certificate (PEM); with --tls-key
   --tls-key FILE             private key (PEM); without both, a self-signed
-                             pair is made next to the database on first start
+                             pair is made in the state directory on first
+                             start
   --admin-password-file FILE password of the first account "admin" of a new
                              database (default: a random one, printed once)
   --threads N                I/O threads (default: one per core, at least 2)
@@ -61,7 +72,7 @@ The management service on the network, over TLS.
                              server stops reading from it (256)
   --keepalive S              ping interval a client is told to keep (5)
   --session-grace S          seconds a dropped session may be resumed, also
-                             after a restart (60); kept in PATH.sessions
+                             after a restart (60); kept in the sessions file
   --login-failures N         failed logins from one address within a minute
                              before its next logins wait, 1 s doubling up
                              to 30 s (5)
@@ -103,6 +114,7 @@ ParseResult parseOptions(int argc, char** argv, Options& out, std::string& messa
          [&](const std::string& v) {
              return out.listenGiven = parseListen(v, out.host, out.port);
          }},
+        {"--state-dir", textInto(out.stateDir)},
         {"--tls-cert", textInto(out.certFile)},
         {"--tls-key", textInto(out.keyFile)},
         {"--admin-password-file", textInto(out.adminPasswordFile)},
@@ -141,11 +153,31 @@ ParseResult parseOptions(int argc, char** argv, Options& out, std::string& messa
         message = "--database is required";
         return ParseResult::Error;
     }
+    if (orsa::isPostgresqlUri(out.database) && out.stateDir.empty()) {
+        message = "--state-dir is required with a PostgreSQL database";
+        return ParseResult::Error;
+    }
     if (out.certFile.empty() != out.keyFile.empty()) {
         message = "--tls-cert and --tls-key go together";
         return ParseResult::Error;
     }
     return ParseResult::Run;
+}
+
+std::string stateDirectory(const Options& options)
+{
+    if (!options.stateDir.empty())
+        return options.stateDir;
+    const std::size_t slash = options.database.rfind('/');
+    return slash == std::string::npos ? "." : options.database.substr(0, slash);
+}
+
+std::string sessionsFile(const Options& options)
+{
+    if (!options.stateDir.empty())
+        return options.stateDir + "/orsad.sessions";
+    // A SQLite database's own name keeps two sites in one directory apart.
+    return options.database == ":memory:" ? std::string() : options.database + ".sessions";
 }
 
 } // namespace orsad

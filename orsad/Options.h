@@ -24,7 +24,9 @@ struct Limits {
 };
 
 struct Options {
-    std::string database;
+    std::string database; // a SQLite path or a postgresql:// URI
+    std::string stateDir; // empty: see stateDirectory
+
     std::string host = "127.0.0.1";
     std::uint16_t port = 7100;
     bool listenGiven = false;
@@ -41,6 +43,13 @@ enum class ParseResult { Run, Help, Version, Error };
 // On Error, message says what is wrong.
 ParseResult parseOptions(int argc, char** argv, Options& out, std::string& message);
 const char* usageText();
+
+// Where the self-signed certificate goes: --state-dir, or the SQLite
+// database's directory.
+std::string stateDirectory(const Options& options);
+// The file that keeps the sessions across a restart; empty to keep them in
+// memory only.
+std::string sessionsFile(const Options& options);
 
 } // namespace orsad
 

@@ -21,8 +21,7 @@ std::string endpointText(const asio::ip::tcp::endpoint& e)
 
 Server::Server(const Options& options, orsa::Service& service, asio::ssl::context& tls)
     : m_options(options), m_service(service), m_tls(tls),
-      m_sessions(options.limits.sessionGrace,
-                 options.database == ":memory:" ? std::string() : options.database + ".sessions"),
+      m_sessions(options.limits.sessionGrace, sessionsFile(options)),
       m_throttle(options.limits.freeLoginFailures), m_acceptor(m_io),
       m_signals(m_io, SIGINT, SIGTERM), m_stopTimer(m_io), m_markTimer(m_io)
 {

@@ -38,16 +38,12 @@ std::string firstLine(const std::string& path)
     return line;
 }
 
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 int serve(orsad::Options& options)
 {
+    // First, so that a refused database address leaves nothing behind.
+    std::unique_ptr<orsa::Store> store = orsa::openStore(options.database);
     if (options.certFile.empty()) {
-        const std::string dir = directoryOf(options.database);
+        const std::string dir = orsad::stateDirectory(options);
         options.certFile = dir + "/orsad-cert.pem";
         options.keyFile = dir + "/orsad-key.pem";
         if (orsad::ensureSelfSigned(options.certFile, options.keyFile))
@@ -66,7 +62,7 @@ int serve(orsad::Options& options)
     const bool passwordGiven = !options.adminPasswordFile.empty();
     serviceOptions.firstAdminPassword =
         passwordGiven ? firstLine(options.adminPasswordFile) : randomPassword();
-    orsa::Service service(options.database, orsad::hashIterations(), orsa::wallClock,
+    orsa::Service service(std::move(store), orsad::hashIterations(), orsa::wallClock,
                           serviceOptions);
     if (service.createdDatabase()) {
         orsad::logLine("created the database " + options.database);
