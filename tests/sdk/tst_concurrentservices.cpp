@@ -5,6 +5,7 @@
 #include "BizOrsaResultCodes.h"
 #include "BizOrsaRights.h"
 #include "CheapHashCost.h"
+#include "Concurrently.h"
 #include "Service.h"
 #include "TestEngine.h"
 
@@ -79,16 +80,6 @@ struct Client {
         return out;
     }
 };
-
-// Runs each job on a thread of its own and waits for all of them.
-void concurrently(const std::vector<std::function<void()>>& jobs)
-{
-    std::vector<std::thread> threads;
-    for (const auto& job : jobs)
-        threads.emplace_back(job);
-    for (std::thread& t : threads)
-        t.join();
-}
 
 constexpr int kClients = 4;
 

@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-OrsadProcess::OrsadProcess()
+OrsadProcess::OrsadProcess(const QString& database) : m_database(database)
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     QFile password(m_dir.filePath(QStringLiteral("admin-password")));
@@ -26,12 +26,14 @@ bool OrsadProcess::start(const QStringList& extraArguments, const QString& host)
 {
     m_log.clear();
     m_partial.clear();
-    QStringList arguments{QStringLiteral("--database"),
-                          m_dir.filePath(QStringLiteral("orsa.db")),
-                          QStringLiteral("--listen"),
-                          QStringLiteral("[%1]:%2").arg(host).arg(m_port),
-                          QStringLiteral("--admin-password-file"),
-                          m_dir.filePath(QStringLiteral("admin-password"))};
+    QStringList arguments{QStringLiteral("--database")};
+    if (m_database.isEmpty())
+        arguments << m_dir.filePath(QStringLiteral("orsa.db"));
+    else
+        arguments << m_database << QStringLiteral("--state-dir") << m_dir.path();
+    arguments << QStringList{
+        QStringLiteral("--listen"), QStringLiteral("[%1]:%2").arg(host).arg(m_port),
+        QStringLiteral("--admin-password-file"), m_dir.filePath(QStringLiteral("admin-password"))};
     m_process.start(QStringLiteral(ORSAD_PATH), arguments + extraArguments);
     if (!m_process.waitForStarted(20000))
         return false;
@@ -44,6 +46,14 @@ bool OrsadProcess::start(const QStringList& extraArguments, const QString& host)
             m_port = quint16(match.captured(1).toUInt());
     }
     return m_port != 0;
+}
+
+int OrsadProcess::waitForExit()
+{
+    if (!m_process.waitForFinished(20000) && m_process.state() != QProcess::NotRunning)
+        return -1;
+    collect();
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }
 
 void OrsadProcess::kill()
@@ -60,10 +70,7 @@ int OrsadProcess::terminate()
     if (m_process.state() == QProcess::NotRunning)
         return -1;
     m_process.terminate();
-    if (!m_process.waitForFinished(20000))
-        return -1;
-    collect();
-    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    return waitForExit();
 }
 
 void OrsadProcess::pause(bool paused)

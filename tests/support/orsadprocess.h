@@ -1,6 +1,7 @@
-// An orsad started by a test on a free loopback port, with its own database,
-// self-signed certificate and first-account password in a temporary
-// directory. Waits are bounded and end on orsad's own log lines.
+// An orsad started by a test on a free loopback port, with its own database
+// (or one it is given), self-signed certificate and first-account password
+// in a temporary directory. Waits are bounded and end on orsad's own log
+// lines.
 #ifndef ORSADPROCESS_H
 #define ORSADPROCESS_H
 
@@ -15,7 +16,9 @@ public:
     // The password orsad gives "admin" in the databases it creates here.
     static QByteArray adminPassword() { return QByteArrayLiteral("admin"); }
 
-    OrsadProcess();
+    // database: empty for a SQLite file of its own, or a postgresql:// URI,
+    // which gets the temporary directory as its state directory.
+    explicit OrsadProcess(const QString& database = {});
     ~OrsadProcess();
     OrsadProcess(const OrsadProcess&) = delete;
     OrsadProcess& operator=(const OrsadProcess&) = delete;
@@ -24,6 +27,10 @@ public:
     // the first start picks a free port, later starts reuse it.
     bool start(const QStringList& extraArguments = {},
                const QString& host = QStringLiteral("127.0.0.1"));
+    // The port the next start() listens on instead of a free one.
+    void setPort(quint16 port) { m_port = port; }
+    // Waits for a started orsad to end by itself; its exit code, or -1.
+    int waitForExit();
     // SIGKILL, then waits for the process to end.
     void kill();
     // SIGTERM; the exit code, or -1 when it did not exit normally in time.
@@ -41,6 +48,7 @@ private:
     void collect();
 
     QTemporaryDir m_dir;
+    QString m_database;
     QProcess m_process;
     quint16 m_port = 0;
     QStringList m_log;
