@@ -1,12 +1,19 @@
-// BizOrsaClientLib over loopback TLS to an orsad started here, next to the
-// embedded service, measured in one run:
+// BizOrsaClientLib over loopback TLS to an orsad started here on SQLite, and
+// to another on PostgreSQL when a cluster is given, next to the embedded
+// service, measured in one run:
 // - one client, synchronous reads (QueryAccount of one account): requests/s
-//   and latency, network and embedded taking turns in rounds, median round;
-// - fifty clients at once, each on its own connection: aggregate reads/s,
-//   and writes/s (AddRole) on the server's file database.
+//   and latency, the targets taking turns in rounds, median round; then its
+//   synchronous writes (AddRole);
+// - fifty clients at once, each on its own connection: aggregate reads/s
+//   and writes/s on each server.
 //
-// Usage: bench_network [requests per round]   (default 4000)
+// Usage: bench_network [requests per round] [POSTGRESQL_CLUSTER]
+//   requests per round: default 4000
+//   POSTGRESQL_CLUSTER: a postgresql:// URI without a database, of a cluster
+//   used for nothing else (the database orsa_bench_network on it is made
+//   anew), as scripts/pgcluster.sh start prints it.
 #include "BizOrsaClientLib.h"
+#include "Store.h"
 #include "support/orsadprocess.h"
 
 #include <QtCore/QTemporaryDir>
@@ -16,6 +23,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -151,57 +159,101 @@ double concurrently(std::vector<std::unique_ptr<Client>>& clients, int each, Wor
     return clients.size() * each / seconds(Clock::now() - start);
 }
 
+// An empty database on the cluster for the PostgreSQL server: its URI.
+QString freshPostgresqlDatabase(const std::string& cluster)
+{
+    auto admin = orsa::openStore(cluster + "/postgres");
+    admin->exec("DROP DATABASE IF EXISTS orsa_bench_network");
+    admin->exec("CREATE DATABASE orsa_bench_network");
+    return QString::fromStdString(cluster + "/orsa_bench_network");
+}
+
+// A server under measurement and its clients.
+struct Target {
+    const char* name;
+    std::unique_ptr<Client> one;
+    std::vector<Round> rounds;
+    std::vector<std::unique_ptr<Client>> many;
+};
+
+Round median(std::vector<Round> rounds)
+{
+    std::sort(rounds.begin(), rounds.end(),
+              [](const Round& a, const Round& b) { return a.rate < b.rate; });
+    return rounds[rounds.size() / 2];
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int perRound = argc > 1 ? std::max(100, std::atoi(argv[1])) : 4000;
+    const std::string cluster = argc > 2 ? argv[2] : "";
     constexpr int kRounds = 5;
     constexpr int kClients = 50;
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-    OrsadProcess orsad;
-    if (!orsad.start())
-        Waiter::fail("cannot start orsad");
-    const std::string embedded =
-        "embedded:" + dir.filePath(QStringLiteral("embedded.db")).toStdString();
-    Client local(embedded, 0, "admin");
-    Client remote("127.0.0.1", orsad.port(), OrsadProcess::adminPassword().constData());
+    std::vector<std::unique_ptr<OrsadProcess>> servers;
+    servers.push_back(std::make_unique<OrsadProcess>());
+    if (!cluster.empty())
+        servers.push_back(std::make_unique<OrsadProcess>(freshPostgresqlDatabase(cluster)));
+    for (auto& server : servers)
+        if (!server->start())
+            Waiter::fail("cannot start orsad");
+    const char* password = OrsadProcess::adminPassword().constData();
+
+    std::vector<Target> targets;
+    targets.push_back({"embedded", nullptr, {}, {}});
+    targets.back().one = std::make_unique<Client>(
+        "embedded:" + dir.filePath(QStringLiteral("embedded.db")).toStdString(), 0, "admin");
+    targets.push_back({"orsad, SQLite", nullptr, {}, {}});
+    if (servers.size() > 1)
+        targets.push_back({"orsad, PostgreSQL", nullptr, {}, {}});
+    for (std::size_t t = 1; t < targets.size(); ++t)
+        targets[t].one = std::make_unique<Client>("127.0.0.1", servers[t - 1]->port(), password);
 
     // Warm-up, then rounds taking turns so that a shared machine's load weighs alike.
-    timeReads(local, 500);
-    timeReads(remote, 500);
-    std::vector<Round> localRounds, remoteRounds;
-    for (int r = 0; r < kRounds; ++r) {
-        localRounds.push_back(timeReads(local, perRound));
-        remoteRounds.push_back(timeReads(remote, perRound));
-    }
-    const auto median = [](std::vector<Round> rounds) {
-        std::sort(rounds.begin(), rounds.end(),
-                  [](const Round& a, const Round& b) { return a.rate < b.rate; });
-        return rounds[rounds.size() / 2];
-    };
+    for (Target& target : targets)
+        timeReads(*target.one, 500);
+    for (int r = 0; r < kRounds; ++r)
+        for (Target& target : targets)
+            target.rounds.push_back(timeReads(*target.one, perRound));
     std::printf("one client, synchronous reads, median of %d rounds of %d:\n", kRounds, perRound);
-    for (const auto& row : {std::make_pair("embedded", median(localRounds)),
-                            std::make_pair("loopback TLS", median(remoteRounds))})
-        std::printf("  %-13s %9.0f requests/s   latency median %7.1f us, p99 %7.1f us\n", row.first,
-                    row.second.rate, row.second.medianUs, row.second.p99Us);
+    for (const Target& target : targets) {
+        const Round m = median(target.rounds);
+        std::printf("  %-17s %9.0f requests/s   latency median %7.1f us, p99 %7.1f us\n",
+                    target.name, m.rate, m.medianUs, m.p99Us);
+    }
 
-    std::vector<std::unique_ptr<Client>> clients;
-    for (int c = 0; c < kClients; ++c)
-        clients.push_back(std::make_unique<Client>("127.0.0.1", orsad.port(),
-                                                   OrsadProcess::adminPassword().constData()));
-    const int reads = std::max(20, perRound / 10);
     const int writes = std::max(5, perRound / 100);
-    const double readRate =
-        concurrently(clients, reads, [](Client& client, std::size_t, int) { client.read(); });
-    const double writeRate =
-        concurrently(clients, writes, [](Client& client, std::size_t c, int i) {
-            client.write("bench " + std::to_string(c) + " " + std::to_string(i));
-        });
-    std::printf("%d clients at once over loopback TLS:\n", kClients);
-    std::printf("  reads   %9.0f requests/s (%d each)\n", readRate, reads);
-    std::printf("  writes  %9.0f requests/s (%d each, file database, WAL, synchronous=FULL)\n",
-                writeRate, writes);
+    std::printf("one client, synchronous writes (AddRole), %d:\n", writes * 10);
+    for (Target& target : targets) {
+        std::vector<std::unique_ptr<Client>> alone;
+        alone.push_back(std::move(target.one));
+        const double rate =
+            concurrently(alone, writes * 10, [](Client& client, std::size_t, int i) {
+                client.write("alone " + std::to_string(i));
+            });
+        std::printf("  %-17s %9.0f requests/s\n", target.name, rate);
+    }
+
+    const int reads = std::max(20, perRound / 10);
+    std::printf("%d clients at once over loopback TLS (%d reads, then %d writes each):\n", kClients,
+                reads, writes);
+    for (std::size_t t = 1; t < targets.size(); ++t) {
+        Target& target = targets[t];
+        for (int c = 0; c < kClients; ++c)
+            target.many.push_back(
+                std::make_unique<Client>("127.0.0.1", servers[t - 1]->port(), password));
+        const double readRate = concurrently(
+            target.many, reads, [](Client& client, std::size_t, int) { client.read(); });
+        const double writeRate =
+            concurrently(target.many, writes, [](Client& client, std::size_t c, int i) {
+                client.write("bench " + std::to_string(c) + " " + std::to_string(i));
+            });
+        std::printf("  %-17s reads %9.0f requests/s, writes %9.0f requests/s\n", target.name,
+                    readRate, writeRate);
+        target.many.clear();
+    }
     return 0;
 }
