@@ -1,18 +1,23 @@
 // The whole road through the shipped SDK: the public library, the real
 // BizOrsaClientLib, answers from the SDK's threads. Built twice: against the
 // embedded service, and (ORSA_ENDTOEND_ORSAD) against an orsad started here
-// on a loopback port. The slots run in order and build one scenario on one
+// on a loopback port, on SQLite or (ORSA_TEST_ENGINE=postgresql) on the test
+// cluster. The slots run in order and build one scenario on one
 // database.
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 #include "support/orsadprocess.h"
 #include "support/singletons.h"
+#ifdef ORSA_ENDTOEND_ORSAD
+#    include "TestEngine.h"
+#endif
 
 #include <QtCore/QTemporaryDir>
 #include <QtTest/QtTest>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 using namespace DATACore;
 
@@ -177,7 +182,7 @@ private:
     QString m_address;
     short m_port = 0;
 #ifdef ORSA_ENDTOEND_ORSAD
-    OrsadProcess m_orsad;
+    std::unique_ptr<OrsadProcess> m_orsad;
 #endif
     QString m_role, m_permission, m_north, m_beijing, m_tianjin;
     QString m_deviceA, m_deviceB, m_deviceC, m_wall, m_spare, m_server;
@@ -192,9 +197,19 @@ void tst_EndToEnd::initTestCase()
     // orsad's first account gets the embedded service's password, so that
     // the scenario reads alike against both.
     QCOMPARE(OrsadProcess::adminPassword(), QByteArray("admin"));
-    QVERIFY(m_orsad.start());
+    ORSA_REQUIRE_ENGINE();
+    QString database; // orsad's own SQLite file
+    if (onPostgresql()) {
+        try {
+            database = QString::fromStdString(emptiedProgramDatabase());
+        } catch (const std::exception& e) {
+            QFAIL(e.what());
+        }
+    }
+    m_orsad = std::make_unique<OrsadProcess>(database);
+    QVERIFY(m_orsad->start());
     m_address = QStringLiteral("127.0.0.1");
-    m_port = short(m_orsad.port());
+    m_port = short(m_orsad->port());
 #else
     m_address = QStringLiteral("embedded:") + m_dir.filePath("orsa.db");
 #endif
