@@ -6,6 +6,7 @@
 #include "Secrets.h"
 #include "Server.h"
 #include "Service.h"
+#include "StateLock.h"
 #include "Tls.h"
 #include "Wire.h"
 
@@ -42,6 +43,7 @@ int serve(orsad::Options& options)
 {
     // First, so that a refused database address leaves nothing behind.
     std::unique_ptr<orsa::Store> store = orsa::openStore(options.database);
+    const orsad::StateLock stateLock(orsad::sessionsFile(options));
     if (options.certFile.empty()) {
         const std::string dir = orsad::stateDirectory(options);
         options.certFile = dir + "/orsad-cert.pem";

@@ -25,6 +25,22 @@ constexpr int kClientsPerInstance = 2;
             QSKIP("no PostgreSQL cluster: ORSA_TEST_POSTGRESQL is not set");                       \
     } while (false)
 
+// Runs orsad in directory until it exits: its output, or an empty text when
+// it did not exit with exitCode.
+QString runToExit(const QStringList& arguments, const QString& directory, int exitCode)
+{
+    QProcess orsad;
+    orsad.setWorkingDirectory(directory);
+    orsad.setProcessChannelMode(QProcess::MergedChannels);
+    orsad.start(QStringLiteral(ORSAD_PATH), arguments);
+    const bool finished = orsad.waitForFinished(20000);
+    const QString output = QString::fromUtf8(orsad.readAll());
+    if (finished && orsad.exitStatus() == QProcess::NormalExit && orsad.exitCode() == exitCode)
+        return output;
+    qWarning("orsad did not exit with %d: %s", exitCode, qPrintable(output));
+    return {};
+}
+
 } // namespace
 
 class tst_OrsadInstances : public QObject
@@ -36,6 +52,7 @@ private slots:
     void cleanup();
     void refusedAtStart_data();
     void refusedAtStart();
+    void sessionsFileTaken();
     void sameNamesAddedOnce();
     void parentDeletedWhileChildrenCome();
     void sessionStaysWithItsInstance_data();
@@ -117,17 +134,27 @@ void tst_OrsadInstances::refusedAtStart()
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     QTemporaryDir dir;
-    QProcess orsad;
-    orsad.setWorkingDirectory(dir.path());
-    orsad.setProcessChannelMode(QProcess::MergedChannels);
-    orsad.start(QStringLiteral(ORSAD_PATH), arguments);
-    QVERIFY(orsad.waitForFinished(20000));
-    const QString output = QString::fromUtf8(orsad.readAll());
-    QCOMPARE(orsad.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(orsad.exitCode(), exitCode);
+    const QString output = runToExit(arguments, dir.path(), exitCode);
     QVERIFY2(output.contains(said), qPrintable(output));
     QVERIFY2(!output.contains(QStringLiteral("s3cr3t")), qPrintable(output));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+}
+
+// A second server on the sessions file of a running one would drop its
+// sessions: it does not start, and the first goes on.
+void tst_OrsadInstances::sessionsFileTaken()
+{
+    OrsadProcess running;
+    QVERIFY(running.start());
+    const QString database = running.directory() + QStringLiteral("/orsa.db");
+    const QString output = runToExit({QStringLiteral("--database"), database,
+                                      QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")},
+                                     running.directory(), 1);
+    QVERIFY2(output.contains(QStringLiteral("give each instance a --state-dir of its own")),
+             qPrintable(output));
+    TestHub t("127.0.0.1", running.port());
+    QVERIFY(t.hub);
+    QVERIFY(t.login(OrsadProcess::adminPassword()));
 }
 
 // Every client adds the same account names: each is made once, the others
