@@ -101,10 +101,9 @@ Reply handleQueryAccount(Call& call)
         put(r.mail, s.text(2));
         put(r.roleGuid, s.text(3));
     };
-    return fetch<tabACCOUNT>(call.db,
-                             "SELECT user_name, phone, mail, role_guid FROM accounts "
-                             "WHERE ?1 = '' OR user_name = ?1 ORDER BY rowid",
-                             fill, everyone ? call.text(0) : own);
+    static const KeyedQuery query =
+        keyedQuery("SELECT user_name, phone, mail, role_guid FROM accounts", "user_name");
+    return fetchKeyed<tabACCOUNT>(call.db, query, fill, everyone ? call.text(0) : own);
 }
 
 // (userName, password). A failed login leaves the session as it was, like the

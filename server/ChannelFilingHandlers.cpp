@@ -14,7 +14,8 @@ struct FilingKind {
 };
 
 struct FilingSql {
-    std::string upsert, edit, remove, selectOne, query;
+    std::string upsert, edit, remove, selectOne;
+    KeyedQuery query; // keyed by container
 };
 
 FilingSql sqlOf(const FilingKind& k)
@@ -22,14 +23,14 @@ FilingSql sqlOf(const FilingKind& k)
     const std::string table = k.table, container = k.container, value = k.value;
     const std::string select = "SELECT f." + container + ", f.channel_guid, " + k.channelName +
                                ", dc.device_guid, dc.number, f." + value + " FROM " + table +
-                               " f JOIN device_channels dc ON dc.guid = f.channel_guid ";
+                               " f JOIN device_channels dc ON dc.guid = f.channel_guid";
     return {"INSERT INTO " + table + " VALUES(?1, ?2, ?3) ON CONFLICT(" + container +
                 ", channel_guid) DO UPDATE SET " + value + " = excluded." + value,
             "UPDATE " + table + " SET " + value + " = ?3 WHERE " + container +
                 " = ?1 AND channel_guid = ?2",
             "DELETE FROM " + table + " WHERE " + container + " = ?1 AND channel_guid = ?2",
-            select + "WHERE f." + container + " = ?1 AND f.channel_guid = ?2",
-            select + "WHERE ?1 = '' OR f." + container + " = ?1 ORDER BY f.rowid"};
+            select + " WHERE f." + container + " = ?1 AND f.channel_guid = ?2",
+            keyedQuery(select, "f." + container, "f.rowid")};
 }
 
 template <class Rec>
@@ -97,7 +98,7 @@ Reply deleteFiling(Call& call)
 template <class Rec>
 Reply queryFilings(Call& call)
 {
-    return fetch<Rec>(call.db, sql<Rec>().query, fill<Rec>, call.text(0));
+    return fetchKeyed<Rec>(call.db, sql<Rec>().query, fill<Rec>, call.text(0));
 }
 
 } // namespace

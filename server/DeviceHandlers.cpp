@@ -7,9 +7,13 @@ namespace {
 // Bounds the work one request can cause: a device never has more channels.
 constexpr int kMaxDeviceChannels = 1024;
 
-const char* const kDeviceQuery =
+const KeyedQuery kDeviceQuery = keyedQuery(
     "SELECT guid, name, number, \"user\", password, ip, port, channel_count, extra, vendor, type "
-    "FROM devices WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+    "FROM devices",
+    "guid");
+
+const KeyedQuery kChannelQuery =
+    keyedQuery("SELECT guid, name, device_guid, number FROM device_channels", "device_guid");
 
 void fillDevice(Statement& s, tabDEVICEINFO& r)
 {
@@ -82,10 +86,7 @@ Reply handleQueryDeviceChannel(Call& call)
         put(r.devGuid, s.text(2));
         r.channelNo = s.integer(3);
     };
-    return fetch<tabCHANNELINFO>(call.db,
-                                 "SELECT guid, name, device_guid, number FROM device_channels "
-                                 "WHERE ?1 = '' OR device_guid = ?1 ORDER BY rowid",
-                                 fill, call.text(0));
+    return fetchKeyed<tabCHANNELINFO>(call.db, kChannelQuery, fill, call.text(0));
 }
 
 } // namespace orsa

@@ -5,21 +5,19 @@ namespace orsa {
 namespace {
 
 struct GrantSql {
-    const char* insert;
-    const char* remove;
-    const char* select;
+    std::string insert, remove;
+    KeyedQuery select; // keyed by role
 };
 
-const GrantSql kVideo{
-    "INSERT INTO video_grants VALUES(?1, ?2) ON CONFLICT DO NOTHING",
-    "DELETE FROM video_grants WHERE role_guid = ?1 AND region_guid = ?2",
-    "SELECT role_guid, region_guid FROM video_grants WHERE ?1 = '' OR role_guid = ?1 "
-    "ORDER BY rowid"};
-const GrantSql kAlarm{
-    "INSERT INTO alarm_grants VALUES(?1, ?2) ON CONFLICT DO NOTHING",
-    "DELETE FROM alarm_grants WHERE role_guid = ?1 AND region_guid = ?2",
-    "SELECT role_guid, region_guid FROM alarm_grants WHERE ?1 = '' OR role_guid = ?1 "
-    "ORDER BY rowid"};
+GrantSql grantSql(const std::string& table)
+{
+    return {"INSERT INTO " + table + " VALUES(?1, ?2) ON CONFLICT DO NOTHING",
+            "DELETE FROM " + table + " WHERE role_guid = ?1 AND region_guid = ?2",
+            keyedQuery("SELECT role_guid, region_guid FROM " + table, "role_guid")};
+}
+
+const GrantSql kVideo = grantSql("video_grants");
+const GrantSql kAlarm = grantSql("alarm_grants");
 
 // (roleGuid, regionGuid): granting again succeeds and changes nothing. A
 // missing role or region fails the reference: "not found".
@@ -27,7 +25,7 @@ template <class Rec>
 Reply addGrant(Call& call, const GrantSql& sql)
 {
     Transaction t(call.db);
-    run(call.db, sql.insert, call.text(0), call.text(1));
+    run(call.db, sql.insert.c_str(), call.text(0), call.text(1));
     t.commit();
     Rec grant{};
     put(grant.roleGuid, call.text(0));
@@ -42,7 +40,7 @@ Reply queryGrants(Call& call, const GrantSql& sql)
         put(r.roleGuid, s.text(0));
         put(r.regionGuid, s.text(1));
     };
-    return fetch<Rec>(call.db, sql.select, fill, call.text(0));
+    return fetchKeyed<Rec>(call.db, sql.select, fill, call.text(0));
 }
 
 } // namespace
@@ -53,7 +51,7 @@ Reply handleAddVideoRegion(Call& call)
 }
 Reply handleDeleteVideoRegion(Call& call)
 {
-    return changeOne(call.db, kVideo.remove, call.text(0), call.text(1));
+    return changeOne(call.db, kVideo.remove.c_str(), call.text(0), call.text(1));
 }
 Reply handleQueryVideoRegion(Call& call)
 {
@@ -66,7 +64,7 @@ Reply handleAddAlarmRegion(Call& call)
 }
 Reply handleDeleteAlarmRegion(Call& call)
 {
-    return changeOne(call.db, kAlarm.remove, call.text(0), call.text(1));
+    return changeOne(call.db, kAlarm.remove.c_str(), call.text(0), call.text(1));
 }
 Reply handleQueryAlarmRegion(Call& call)
 {

@@ -4,8 +4,8 @@
 namespace orsa {
 namespace {
 
-const char* const kRegionQuery = "SELECT guid, parent_guid, name, level, describe FROM regions "
-                                 "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const KeyedQuery kRegionQuery =
+    keyedQuery("SELECT guid, parent_guid, name, level, describe FROM regions", "guid");
 
 void fillRegion(Statement& s, tabREGIONINFO& r)
 {
@@ -42,7 +42,7 @@ Reply handleDeleteRegion(Call& call)
 
 Reply handleQueryRegion(Call& call)
 {
-    return fetch<tabREGIONINFO>(call.db, kRegionQuery, fillRegion, call.text(0));
+    return fetchKeyed<tabREGIONINFO>(call.db, kRegionQuery, fillRegion, call.text(0));
 }
 
 } // namespace orsa

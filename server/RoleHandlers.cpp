@@ -5,8 +5,7 @@
 namespace orsa {
 namespace {
 
-const char* const kRoleQuery =
-    "SELECT guid, name, describe FROM roles WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const KeyedQuery kRoleQuery = keyedQuery("SELECT guid, name, describe FROM roles", "guid");
 
 void fillRole(Statement& s, tabROLEINFO& r)
 {
@@ -15,8 +14,8 @@ void fillRole(Statement& s, tabROLEINFO& r)
     put(r.describe, s.text(2));
 }
 
-const char* const kPermissionQuery = "SELECT guid, role_guid, type, value FROM role_permissions "
-                                     "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const KeyedQuery kPermissionQuery =
+    keyedQuery("SELECT guid, role_guid, type, value FROM role_permissions", "guid");
 
 void fillPermission(Statement& s, tabROLEPERMISSIONINFO& r)
 {
@@ -54,7 +53,7 @@ Reply handleDeleteRole(Call& call)
 
 Reply handleQueryRole(Call& call)
 {
-    return fetch<tabROLEINFO>(call.db, kRoleQuery, fillRole, call.text(0));
+    return fetchKeyed<tabROLEINFO>(call.db, kRoleQuery, fillRole, call.text(0));
 }
 
 // (roleGuid, type, value): always a new permission, even for a type the role holds.
@@ -74,7 +73,8 @@ Reply handleDeleteRolePermission(Call& call)
 
 Reply handleQueryRolePermission(Call& call)
 {
-    return fetch<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, fillPermission, call.text(0));
+    return fetchKeyed<tabROLEPERMISSIONINFO>(call.db, kPermissionQuery, fillPermission,
+                                             call.text(0));
 }
 
 } // namespace orsa

@@ -4,9 +4,8 @@
 namespace orsa {
 namespace {
 
-const char* const kServerQuery =
-    "SELECT guid, name, \"user\", password, ip, port, type FROM servers "
-    "WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const KeyedQuery kServerQuery =
+    keyedQuery("SELECT guid, name, \"user\", password, ip, port, type FROM servers", "guid");
 
 void fillServer(Statement& s, tabSERVERINFO& r)
 {

@@ -111,7 +111,21 @@ Reply changeOne(Store& db, const char* sql, const A&... a)
     return changed ? Reply{} : failure(BIZORSA_E_NOT_FOUND);
 }
 
-// A query of the keys' rows. With one key, its SQL matches every row for "".
+// A kind's query as two statements, every row or one key's rows, so that an
+// index serves the keyed one: "?1 = '' OR key = ?1" would scan the table.
+struct KeyedQuery {
+    std::string all;
+    std::string byKey; // the key is ?1
+};
+// select: "SELECT ... FROM ...", the rows in the order of orderBy.
+inline KeyedQuery keyedQuery(const std::string& select, const std::string& key,
+                             const std::string& orderBy = "rowid")
+{
+    return {select + " ORDER BY " + orderBy,
+            select + " WHERE " + key + " = ?1 ORDER BY " + orderBy};
+}
+
+// A query of the keys' rows.
 template <class Rec, class Fill, class... Keys>
 Reply fetch(Store& db, const std::string& sql, Fill fill, const Keys&... keys)
 {
@@ -126,10 +140,18 @@ Reply fetch(Store& db, const std::string& sql, Fill fill, const Keys&... keys)
     return reply;
 }
 
+// Every row for an empty key, else the key's rows.
+template <class Rec, class Fill>
+Reply fetchKeyed(Store& db, const KeyedQuery& query, Fill fill, const std::string& key)
+{
+    return key.empty() ? fetch<Rec>(db, query.all, fill) : fetch<Rec>(db, query.byKey, fill, key);
+}
+
 // A query of records with a login password, which only a caller with the
 // right sees: for others the field stays all zero bytes.
 template <class Rec, class Fill, std::size_t N>
-Reply fetchGuarded(Call& call, const char* sql, Fill fill, char (Rec::*password)[N], Right right)
+Reply fetchGuarded(Call& call, const KeyedQuery& query, Fill fill, char (Rec::*password)[N],
+                   Right right)
 {
     const bool shown = call.caller->holds(right);
     const auto guarded = [&](Statement& s, Rec& r) {
@@ -137,11 +159,11 @@ Reply fetchGuarded(Call& call, const char* sql, Fill fill, char (Rec::*password)
         if (!shown)
             std::memset(r.*password, 0, N);
     };
-    return fetch<Rec>(call.db, sql, guarded, call.text(0));
+    return fetchKeyed<Rec>(call.db, query, guarded, call.text(0));
 }
 
-// An add answers with the row it made, read back by the kind's own query, so
-// the add and the query can never describe a record differently.
+// An add answers with the row it made, read back by the kind's own keyed
+// query, so the add and the query can never describe a record differently.
 template <class Rec, class Fill, class... Keys>
 Reply fetchAdded(Store& db, const std::string& sql, Fill fill, const Keys&... keys)
 {
@@ -153,12 +175,12 @@ Reply fetchAdded(Store& db, const std::string& sql, Fill fill, const Keys&... ke
 // answer read back. A reference to a missing row fails the write, and the
 // service answers "not found" for it.
 template <class Rec, class Fill, class Write>
-Reply addRecord(Call& call, const char* query, Fill fill, Write write)
+Reply addRecord(Call& call, const KeyedQuery& query, Fill fill, Write write)
 {
     const std::string guid = newGuid();
     Transaction t(call.db);
     write(guid);
-    Reply reply = fetchAdded<Rec>(call.db, query, fill, guid);
+    Reply reply = fetchAdded<Rec>(call.db, query.byKey, fill, guid);
     t.commit();
     return reply;
 }

@@ -4,8 +4,7 @@
 namespace orsa {
 namespace {
 
-const char* const kViewQuery =
-    "SELECT guid, name, divide FROM views WHERE ?1 = '' OR guid = ?1 ORDER BY rowid";
+const KeyedQuery kViewQuery = keyedQuery("SELECT guid, name, divide FROM views", "guid");
 
 void fillView(Statement& s, tabVIEWINFO& r)
 {
@@ -39,7 +38,7 @@ Reply handleDeleteView(Call& call)
 
 Reply handleQueryView(Call& call)
 {
-    return fetch<tabVIEWINFO>(call.db, kViewQuery, fillView, call.text(0));
+    return fetchKeyed<tabVIEWINFO>(call.db, kViewQuery, fillView, call.text(0));
 }
 
 } // namespace orsa
