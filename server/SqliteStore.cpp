@@ -45,15 +45,41 @@ void createPrivately(const std::string& path)
     // Any other failure than EEXIST is SQLite's to report, in its words.
 }
 
+// The SQL texts of the handlers are a fixed set; past this many the rest are
+// not kept.
+constexpr std::size_t kMostCachedTexts = 256;
+
+// WAL and checkpoints: a checkpoint after every 1000 pages (4 MiB) written,
+// and a WAL file cut back to 8 MiB once a checkpoint restarts it, so that a
+// large transaction (a migration, a site copy) does not leave a file that
+// size behind.
+constexpr int kCheckpointPages = 1000;
+constexpr int kWalLimitBytes = 8 << 20;
+// The page cache, in KiB: a full site of 10,000 devices is about 23 MiB and
+// stays in memory whole; pages are only taken as they are read.
+constexpr int kCacheKiB = 64 << 10;
+
+// Borrows a statement of the store's cache and gives it back reset, with no
+// value bound: a statement left running would hold its read snapshot.
 class SqliteCursor final : public Cursor
 {
 public:
-    SqliteCursor(sqlite3* db, const std::string& sql) : m_db(db)
+    SqliteCursor(sqlite3* db, sqlite3_stmt* stmt, std::vector<sqlite3_stmt*>* pool)
+        : m_db(db), m_stmt(stmt), m_pool(pool)
+    {}
+    ~SqliteCursor() override
     {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK)
-            fail(db, sql.c_str());
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+        try {
+            if (m_pool) {
+                m_pool->push_back(m_stmt);
+                return;
+            }
+        } catch (...) {
+        }
+        sqlite3_finalize(m_stmt);
     }
-    ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
     SqliteCursor(const SqliteCursor&) = delete;
     SqliteCursor& operator=(const SqliteCursor&) = delete;
 
@@ -102,7 +128,8 @@ private:
     }
 
     sqlite3* m_db;
-    sqlite3_stmt* m_stmt = nullptr;
+    sqlite3_stmt* m_stmt;
+    std::vector<sqlite3_stmt*>* m_pool;
 };
 
 } // namespace
@@ -130,6 +157,9 @@ SqliteStore::SqliteStore(const std::string& path)
         // and a crash rolls an unfinished transaction back.
         exec("PRAGMA journal_mode=WAL");
         exec("PRAGMA synchronous=FULL");
+        exec("PRAGMA wal_autocheckpoint=" + std::to_string(kCheckpointPages));
+        exec("PRAGMA journal_size_limit=" + std::to_string(kWalLimitBytes));
+        exec("PRAGMA cache_size=-" + std::to_string(kCacheKiB));
     } catch (...) {
         // No destructor runs for an object whose constructor threw.
         sqlite3_close(m_db);
@@ -139,6 +169,10 @@ SqliteStore::SqliteStore(const std::string& path)
 
 SqliteStore::~SqliteStore()
 {
+    for (auto& [sql, pool] : m_idle) {
+        for (sqlite3_stmt* stmt : pool)
+            sqlite3_finalize(stmt);
+    }
     sqlite3_close(m_db);
 }
 
@@ -150,7 +184,23 @@ void SqliteStore::exec(const std::string& sql)
 
 std::unique_ptr<Cursor> SqliteStore::prepare(const std::string& sql)
 {
-    return std::make_unique<SqliteCursor>(m_db, sql);
+    auto known = m_idle.find(sql);
+    if (known == m_idle.end() && m_idle.size() < kMostCachedTexts)
+        known = m_idle.emplace(sql, std::vector<sqlite3_stmt*>()).first;
+    std::vector<sqlite3_stmt*>* pool = known == m_idle.end() ? nullptr : &known->second;
+    sqlite3_stmt* stmt = nullptr;
+    if (pool && !pool->empty()) {
+        stmt = pool->back();
+        pool->pop_back();
+    } else if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        fail(m_db, sql.c_str());
+    }
+    try {
+        return std::make_unique<SqliteCursor>(m_db, stmt, pool);
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        throw;
+    }
 }
 
 int SqliteStore::changes() const
@@ -165,6 +215,10 @@ void SqliteStore::begin()
 
 void SqliteStore::commit()
 {
+    for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s; s = sqlite3_next_stmt(m_db, s)) {
+        if (sqlite3_stmt_busy(s))
+            throw DbError("commit: a statement is still running");
+    }
     exec("COMMIT");
 }
 

@@ -5,7 +5,11 @@
 
 #include "Store.h"
 
+#include <unordered_map>
+#include <vector>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace orsa {
 
@@ -15,7 +19,9 @@ public:
     // ":memory:" for a private in-memory database; a file is created when
     // missing, readable and writable by its owner only (SQLite gives the same
     // mode to the -wal and -shm files). A database that cannot be written is
-    // refused. Foreign keys are enforced.
+    // refused. Foreign keys are enforced. Statements are prepared once per
+    // connection and reused; commit() refuses while a statement is still
+    // running, since its read snapshot would keep the WAL from being reset.
     explicit SqliteStore(const std::string& path);
     ~SqliteStore() override;
     SqliteStore(const SqliteStore&) = delete;
@@ -38,6 +44,8 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    // Statements reset and ready to run again, by their text.
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> m_idle;
 };
 
 } // namespace orsa
