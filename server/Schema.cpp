@@ -14,8 +14,10 @@ namespace {
 //    salt and hash as BLOBs, failed logins.
 // 3: references declared, deletes cascading through them; "no role" and "no
 //    parent" are NULL.
+// 4: indexes that answer each container's rows (a role's grants, a region's
+//    or view's channels) in insertion order without sorting them.
 // Versions 1 and 2 were SQLite only: a PostgreSQL database starts at 3.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
 // Rows keep insertion order through their rowid: queries answer in it.
 // References without ON DELETE keep the referenced row while it is named.
@@ -60,6 +62,15 @@ CREATE TABLE view_channels(view_guid TEXT NOT NULL REFERENCES views(guid) ON DEL
 CREATE INDEX view_channels_by_channel ON view_channels(channel_guid);
 CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, "user" TEXT NOT NULL,
     password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL, type INTEGER NOT NULL{order});
+)";
+
+// Since version 4. Every other key and reference column leads an index of
+// kTables already (its own, or a primary key's first column).
+const char* const kKeyIndexes = R"(
+CREATE INDEX video_grants_by_role ON video_grants(role_guid);
+CREATE INDEX alarm_grants_by_role ON alarm_grants(role_guid);
+CREATE INDEX region_channels_by_region ON region_channels(region_guid);
+CREATE INDEX view_channels_by_view ON view_channels(view_guid);
 )";
 
 const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
@@ -192,6 +203,11 @@ void declareReferences(Store& db)
         db.exec(std::string("DROP TABLE old_") + t->table);
 }
 
+void addKeyIndexes(Store& db)
+{
+    db.exec(kKeyIndexes);
+}
+
 // Each step brings a database of the version before it to its own version.
 // A new step is appended here and runs on every engine.
 struct Migration {
@@ -201,6 +217,7 @@ struct Migration {
 const Migration kMigrations[] = {
     {2, upgradeFrom1},
     {3, declareReferences},
+    {4, addKeyIndexes},
 };
 
 } // namespace
@@ -243,6 +260,7 @@ bool prepareDatabase(Store& db, int hashIterations, const std::string& adminPass
 void createTables(Store& db)
 {
     db.exec(db.dialect(kTables));
+    db.exec(kKeyIndexes);
     db.exec(kLoginFailuresTable);
     db.exec(kVersionTable);
     recordVersion(db);

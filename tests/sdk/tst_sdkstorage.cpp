@@ -67,6 +67,7 @@ private slots:
     void dumpAndRestore();
     void firstVersionStillLogsIn();
     void secondVersionGetsReferences();
+    void thirdVersionGetsKeyIndexes();
     void refusedWithReason_data();
     void refusedWithReason();
 
@@ -235,7 +236,7 @@ void tst_SdkStorage::secondVersionGetsReferences()
     TestHub t(address(path));
     QVERIFY2(t.hub, BizOrsaLastCreateError());
     QVERIFY(t.login());
-    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("3"));
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
     const Callback accounts = t.wait(t.account()->QueryAccount(""));
     QCOMPARE(accounts.count, 3);
     QCOMPARE(text(accounts.record<tabACCOUNT>(0).userName), QByteArray("ann"));
@@ -256,6 +257,40 @@ void tst_SdkStorage::secondVersionGetsReferences()
     QCOMPARE(t.count(t.video()->QueryVideoRegion("")), 0);
 }
 
+// A database as the third version left it: the same tables without the
+// indexes that answer a role's grants and a region's or view's channels in
+// order. Brought up to date, it has them and keeps its records.
+void tst_SdkStorage::thirdVersionGetsKeyIndexes()
+{
+    const QString path = m_dir.filePath(QStringLiteral("third.db"));
+    const QByteArray indexes = "'video_grants_by_role', 'alarm_grants_by_role', "
+                               "'region_channels_by_region', 'view_channels_by_view'";
+    QByteArray role, region;
+    {
+        TestHub t(address(path));
+        QVERIFY(t.hub);
+        QVERIFY(t.login());
+        role = t.addRole("duty");
+        region = t.addRegion("hq");
+        QCOMPARE(t.result(t.video()->AddVideoRegion(role, region)), 0);
+        QCOMPARE(t.result(t.alarm()->AddAlarmRegion(role, region)), 0);
+    }
+    QVERIFY(sqlite(path, "DROP INDEX video_grants_by_role; DROP INDEX alarm_grants_by_role; "
+                         "DROP INDEX region_channels_by_region; DROP INDEX view_channels_by_view; "
+                         "UPDATE service_version SET version = 3; PRAGMA user_version=3;"));
+
+    TestHub t(address(path));
+    QVERIFY2(t.hub, BizOrsaLastCreateError());
+    QVERIFY(t.login());
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
+    QCOMPARE(query(path, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN (" +
+                             indexes + ");"),
+             QByteArray("4"));
+    QCOMPARE(t.count(t.video()->QueryVideoRegion(role)), 1);
+    QCOMPARE(t.count(t.alarm()->QueryAlarmRegion(role)), 1);
+    QCOMPARE(t.count(t.region()->QueryRegion(region)), 1);
+}
+
 void tst_SdkStorage::refusedWithReason_data()
 {
     QTest::addColumn<Spoil>("spoil");
@@ -271,8 +306,8 @@ void tst_SdkStorage::refusedWithReason_data()
         {
             TestHub t(address(path));
         }
-        return sqlite(path, "UPDATE service_version SET version = 4;");
-    }) << "the database was made by a newer version of the service (version 4";
+        return sqlite(path, "UPDATE service_version SET version = 99;");
+    }) << "the database was made by a newer version of the service (version 99";
     QTest::newRow("version table without a version") << Spoil([](const QString& path) {
         {
             TestHub t(address(path));
