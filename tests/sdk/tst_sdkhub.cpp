@@ -31,6 +31,7 @@ private slots:
     void login_data();
     void login();
     void failedLoginKeepsSession();
+    void tensOfThousandsInOneAnswer();
     void noCallbackAfterDestroy();
     void destroyFromInsideCallback();
     void destroyedHubRefuses_data();
@@ -232,6 +233,30 @@ void tst_SdkHub::failedLoginKeepsSession()
     QCOMPARE(t.result(t.account()->Login("admin", "wrong")), int(BIZORSA_E_NOT_LOGGED_IN));
     QCOMPARE(t.result(t.account()->Login("nobody", "admin")), int(BIZORSA_E_NOT_LOGGED_IN));
     QCOMPARE(t.result(t.role()->QueryRole("")), 0);
+}
+
+// A whole kind of a large site arrives in one answer: 40,000 channels.
+void tst_SdkHub::tensOfThousandsInOneAnswer()
+{
+    TestHub t;
+    QVERIFY(t.login());
+    constexpr int kDevices = 40, kChannels = 1000;
+    QSet<QByteArray> devices;
+    for (int d = 0; d < kDevices; ++d)
+        devices.insert(
+            t.addDevice(QByteArray("large " + QByteArray::number(d)).constData(), kChannels));
+    QVERIFY(!devices.contains(QByteArray()));
+    const Callback all = t.wait(t.device()->QueryDeviceChannel(""));
+    QCOMPARE(all.result, 0);
+    QHash<QByteArray, int> perDevice;
+    for (int i = 0; i < all.count; ++i) {
+        const QByteArray device = text(all.record<tabCHANNELINFO>(i).devGuid);
+        if (devices.contains(device))
+            ++perDevice[device];
+    }
+    QCOMPARE(perDevice.size(), kDevices);
+    for (int n : perDevice)
+        QCOMPARE(n, kChannels);
 }
 
 void tst_SdkHub::noCallbackAfterDestroy()
