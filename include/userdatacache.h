@@ -21,10 +21,10 @@ class CacheIndexes;
 //
 // Each list is indexed by its key, so that updateInfoNode and the facade's
 // queries by key do not grow with the list. A list changed through its live
-// accessor is indexed again on its next use. The index shares the list's
-// data, so any non-const use of a live reference (a range-for over it too)
-// copies the list first, as with any shared QList: read it through a const
-// reference (std::as_const) to avoid the copy.
+// accessor is indexed again on its next use. An index shares its list's
+// data, so once a list is indexed, any non-const use of its live reference
+// (a range-for over it too) copies the list first, as with any shared QList:
+// read it through a const reference (std::as_const) to avoid the copy.
 class ORSADATACENTER_EXPORT UserDataCache : public QObject
 {
     Q_OBJECT
