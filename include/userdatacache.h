@@ -9,11 +9,22 @@
 #include <QtCore/QList>
 #include <QtCore/QObject>
 
+#include <memory>
+
 namespace DATACore {
+
+class CacheIndexes;
 
 // One list per kind of record, in the order records arrived (nothing sorts
 // them), plus the result object through which an answer reaches the waiting
 // call. Main thread only: there is no lock.
+//
+// Each list is indexed by its key, so that updateInfoNode and the facade's
+// queries by key do not grow with the list. A list changed through its live
+// accessor is indexed again on its next use. An index shares its list's
+// data, so once a list is indexed, any non-const use of its live reference
+// (a range-for over it too) copies the list first, as with any shared QList:
+// read it through a const reference (std::as_const) to avoid the copy.
 class ORSADATACENTER_EXPORT UserDataCache : public QObject
 {
     Q_OBJECT
@@ -106,6 +117,8 @@ private:
     QList<RolePermissionInfo> m_list_role_permission_info;
     QList<UserViewInfo> m_listUserView;
     QObject m_dataObj;
+    friend class CacheIndexes;
+    std::unique_ptr<CacheIndexes> m_indexes; // after the lists it refers to
 
     static UserDataCache* _static_UserDataCache_ptr;
 };

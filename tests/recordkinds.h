@@ -5,6 +5,7 @@
 #ifndef RECORDKINDS_H
 #define RECORDKINDS_H
 
+#include "cacheindexes_p.h"
 #include "callbackevent_p.h"
 #include "userdatacache.h"
 
@@ -12,6 +13,7 @@
 #include <QtCore/QVector>
 
 #include <functional>
+#include <type_traits>
 
 namespace recordkinds {
 
@@ -62,6 +64,31 @@ inline QString text(const RolePermissionInfo& r) { return join(r.guid, r.roleGui
 inline QString text(const UserViewInfo& r) { return join(r.userGuid, r.viewGuid); }
 // clang-format on
 
+// Changes an application may make through a live accessor, in place.
+enum class LiveChange { Overwrite, Prepend, Remove, Swap, Clear };
+
+template <typename List, typename Item>
+void applyChange(List& list, LiveChange change, int at, int other, const Item& item)
+{
+    switch (change) {
+    case LiveChange::Overwrite:
+        list[at] = item;
+        break;
+    case LiveChange::Prepend:
+        list.prepend(item);
+        break;
+    case LiveChange::Remove:
+        list.removeAt(at);
+        break;
+    case LiveChange::Swap:
+        list.swapItemsAt(at, other);
+        break;
+    case LiveChange::Clear:
+        list.clear();
+        break;
+    }
+}
+
 // What the tests do with one kind, whatever its record type.
 struct KindOps {
     QString name;   // the event list's name, e.g. "accounts"
@@ -73,6 +100,16 @@ struct KindOps {
     std::function<void(Event&, const QStringList&)> fillEvent;
     // Whether what the accessor returned sees a record added afterwards.
     std::function<bool()> accessorIsLive;
+    // Makes the change at positions at and other of the list the live
+    // accessor gives, with the record of a text; false when the accessor
+    // gives a copy or a const list.
+    std::function<bool(LiveChange, int at, int other, const QString&)> changeLive;
+    // What the cache's index answers for value on each field it indexes (a
+    // one-text key and the grouped fields): every record and the first; with
+    // scan, the same read from the list without the index.
+    std::function<QStringList(const QString& value, bool scan)> indexed;
+    // Where the cached list keeps its first record; null when empty.
+    std::function<const void*()> firstRecord;
 };
 
 template <typename T>
@@ -113,6 +150,43 @@ KindOps kindOps(const char* name, bool composite)
         T record = make<T>({QStringLiteral("live"), QStringLiteral("probe"), QString()});
         cache()->updateInfoNode(record, 1);
         return held.size() == 1;
+    };
+    ops.changeLive = [](LiveChange change, int at, int other, const QString& t) {
+        using List = std::remove_reference_t<decltype((cache()->*Get)())>;
+        if constexpr (std::is_lvalue_reference_v<decltype((cache()->*Get)())> &&
+                      !std::is_const_v<List>) {
+            applyChange((cache()->*Get)(), change, at, other, make<T>(t.split(QLatin1Char('|'))));
+            return true;
+        } else {
+            return false;
+        }
+    };
+    ops.indexed = [](const QString& value, bool scan) {
+        using Traits = DATACore::RecordKey<T>;
+        QVector<DATACore::TextField<T>> fields = Traits::grouped();
+        if constexpr (std::is_same_v<typename Traits::Type, QString>)
+            fields.prepend(Traits::field);
+        const QList<T> all = (cache()->*Get)();
+        QStringList answers;
+        for (const auto field : fields) {
+            QList<T> where;
+            if (scan) {
+                for (const T& r : all) {
+                    if (r.*field == value)
+                        where.append(r);
+                }
+            } else {
+                where = DATACore::cachedWhere(field, value);
+            }
+            const T first = scan ? (where.isEmpty() ? T() : where.first())
+                                 : DATACore::cachedFirst(field, value);
+            answers << texts(where).join(QLatin1Char(';')) << text(first);
+        }
+        return answers;
+    };
+    ops.firstRecord = []() -> const void* {
+        const QList<T> all = (cache()->*Get)();
+        return all.isEmpty() ? nullptr : &all.first();
     };
     return ops;
 }

@@ -362,6 +362,105 @@ private slots:
         QCOMPARE(contents(address), complete);
     }
 
+    Run generate(const QStringList& args)
+    {
+        return run(QStringList{QStringLiteral("generate-site")} + args,
+                   database(QStringLiteral("never.db")));
+    }
+
+    // The made-up site at two scales: its counts, every channel filed once in
+    // a region without children, those regions 3 or 4 deep, views of distinct
+    // channels; the same seed gives the same file and another seed another.
+    void generatedSite_data()
+    {
+        QTest::addColumn<QString>("scale");
+        QTest::addColumn<bool>("accounts");
+        // roles, accounts, regions, devices, views, servers
+        QTest::addColumn<QVector<int>>("counts");
+        QTest::newRow("1/100") << "0.01" << true << QVector<int>{1, 5, 20, 100, 2, 1};
+        QTest::newRow("1/20 without accounts")
+            << "0.05" << false << QVector<int>{3, 0, 100, 500, 10, 5};
+    }
+    void generatedSite()
+    {
+        QFETCH(QString, scale);
+        QFETCH(bool, accounts);
+        QFETCH(QVector<int>, counts);
+        QStringList args{QStringLiteral("--scale"), scale, QStringLiteral("--seed"),
+                         QStringLiteral("7")};
+        if (!accounts)
+            args << QStringLiteral("--no-accounts");
+        const Run r = generate(args);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(generate(args).out, r.out);
+        args[3] = QStringLiteral("8");
+        QVERIFY(generate(args).out != r.out);
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.db"))));
+
+        const QJsonObject site = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const char* kinds[] = {"roles", "accounts", "regions", "devices", "views", "servers"};
+        for (int i = 0; i < counts.size(); ++i)
+            QCOMPARE(site[QLatin1String(kinds[i])].toArray().size(), counts.at(i));
+
+        QHash<QString, QString> parentOf;
+        QSet<QString> parents;
+        for (const QJsonValue& region : site[QStringLiteral("regions")].toArray()) {
+            parentOf.insert(region[QStringLiteral("id")].toString(),
+                            region[QStringLiteral("parent")].toString());
+            parents.insert(region[QStringLiteral("parent")].toString());
+        }
+        for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
+            if (parents.contains(it.key()))
+                continue;
+            int depth = 1;
+            for (QString at = it.value(); !at.isEmpty() && depth <= 5; at = parentOf.value(at))
+                ++depth;
+            QVERIFY2(depth == 3 || depth == 4, qPrintable(it.key()));
+        }
+        QSet<QString> filed;
+        for (const QJsonValue& f : site[QStringLiteral("regionChannels")].toArray()) {
+            QVERIFY(!parents.contains(f[QStringLiteral("region")].toString()));
+            filed.insert(f[QStringLiteral("device")].toString() + QLatin1Char('/') +
+                         QString::number(f[QStringLiteral("channel")].toInt()));
+        }
+        QCOMPARE(filed.size(), counts.at(3) * 4);
+        QCOMPARE(site[QStringLiteral("regionChannels")].toArray().size(), filed.size());
+        for (const QJsonValue& view : site[QStringLiteral("views")].toArray()) {
+            QSet<QString> panes;
+            for (const QJsonValue& p : view[QStringLiteral("channels")].toArray())
+                panes.insert(p[QStringLiteral("device")].toString() + QLatin1Char('/') +
+                             QString::number(p[QStringLiteral("channel")].toInt()));
+            QCOMPARE(panes.size(), 16);
+        }
+        for (const QJsonValue& role : site[QStringLiteral("roles")].toArray())
+            QCOMPARE(role[QStringLiteral("video")].toArray().size(), (counts.at(2) + 5) / 10);
+    }
+
+    // A generated site imports whole, each list as large as in the file.
+    void generatedSiteImports()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("generated.json"));
+        QCOMPARE(generate({QStringLiteral("--scale"), QStringLiteral("0.01"),
+                           QStringLiteral("--no-accounts"), path})
+                     .code,
+                 0);
+        QCOMPARE(mode(path), 0600);
+        const QString address = cheapDatabase(QStringLiteral("generated.db"));
+        const Run imported = run({QStringLiteral("import"), path}, address);
+        QCOMPARE(imported.code, 0);
+        QVERIFY2(imported.out.contains(QStringLiteral(", 0 failed")), qPrintable(imported.out));
+        const QMap<QString, int> expected{{QStringLiteral("roles"), 2},
+                                          {QStringLiteral("regions"), 20},
+                                          {QStringLiteral("devices"), 100},
+                                          {QStringLiteral("channels"), 400},
+                                          {QStringLiteral("region-channels"), 400},
+                                          {QStringLiteral("views"), 2},
+                                          {QStringLiteral("view-channels"), 32},
+                                          {QStringLiteral("servers"), 1}};
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(listJson(it.key(), address).size(), it.value());
+    }
+
     // A wrong password fails the login with a clear line and changes nothing.
     void wrongPassword()
     {
@@ -522,6 +621,10 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"status", "--colour"} << "Unknown option";
         QTest::newRow("password option")
             << QStringList{"status", "--password", "x"} << "Unknown option";
+        QTest::newRow("scale zero") << QStringList{"generate-site", "--scale", "0"} << "--scale";
+        QTest::newRow("scale not a number")
+            << QStringList{"generate-site", "--scale", "big"} << "--scale";
+        QTest::newRow("negative seed") << QStringList{"generate-site", "--seed", "-1"} << "--seed";
     }
     void usageErrors()
     {

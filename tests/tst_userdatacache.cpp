@@ -20,6 +20,10 @@ private slots:
     void deviceChannelInfoByCache_data();
     void deviceChannelInfoByCache();
     void snapshotsDoNotFollowChanges();
+    void indexFollowsEveryChange_data();
+    void indexFollowsEveryChange();
+    void ownChangesCopyNothing_data();
+    void ownChangesCopyNothing();
     void singleton();
 };
 
@@ -214,6 +218,102 @@ void tst_UserDataCache::snapshotsDoNotFollowChanges()
     c->updateInfoNode(server, 1);
     QVERIFY(servers.isEmpty());
     QCOMPARE(c->list_server_info().size(), 1);
+}
+
+void tst_UserDataCache::indexFollowsEveryChange_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<quint32>("seed");
+    for (const KindOps& kind : kinds()) {
+        for (quint32 seed : {1u, 2u, 3u})
+            QTest::addRow("%s, seed %u", qPrintable(kind.name), seed) << kind.name << seed;
+    }
+}
+
+// Random updates, whole lists installed and, through the live accessors,
+// changes made behind the cache's back, on few keys so that they meet and
+// repeat: after each step the list is what the update rule gives on a plain
+// list, and every indexed filter answers what a scan of the list answers.
+void tst_UserDataCache::indexFollowsEveryChange()
+{
+    QFETCH(QString, kind);
+    QFETCH(quint32, seed);
+    const KindOps& k = recordkinds::kind(kind);
+    QRandomGenerator random(seed);
+    const QStringList parts{"A", "B", "C", "", "S", "T", "1", "2"};
+    auto any = [&](const QStringList& from) { return from.at(random.bounded(from.size())); };
+    auto anyRecord = [&] {
+        return k.normalise(join(any(parts.mid(0, 4)), any(parts.mid(4, 2)), any(parts.mid(6))));
+    };
+    auto keyOf = [&](const QString& t) {
+        const QStringList f = t.split(QLatin1Char('|'));
+        return k.composite ? f.at(0) + QLatin1Char('|') + f.at(1) : f.at(0);
+    };
+
+    QStringList plain;
+    for (int step = 0; step < 300; ++step) {
+        const int what = random.bounded(20);
+        if (what < 12) {
+            const int op = random.bounded(5); // 0 and 4 change nothing
+            const QString record = anyRecord();
+            k.update(record, op);
+            int at = 0;
+            while (at < plain.size() && keyOf(plain.at(at)) != keyOf(record))
+                ++at;
+            if (op == 2 && at < plain.size())
+                plain.removeAt(at);
+            else if ((op == 1 || op == 3) && at < plain.size())
+                plain[at] = record;
+            else if (op == 1 || op == 3)
+                plain.append(record);
+        } else if (what < 19) {
+            const auto change = LiveChange(random.bounded(5));
+            const int at = plain.isEmpty() ? 0 : random.bounded(plain.size());
+            const int other = plain.isEmpty() ? 0 : random.bounded(plain.size());
+            const bool needsOne = change != LiveChange::Prepend && change != LiveChange::Clear;
+            if (needsOne && plain.isEmpty())
+                continue;
+            const QString record = anyRecord();
+            if (!k.changeLive(change, at, other, record))
+                continue;
+            applyChange(plain, change, at, other, record);
+        } else {
+            plain.clear();
+            for (int n = random.bounded(6); n > 0; --n)
+                plain.append(anyRecord()); // repeated keys too
+            k.setCached(plain);
+        }
+        QCOMPARE(k.cached(), plain);
+        for (const QString& value : parts)
+            QCOMPARE(k.indexed(value, false), k.indexed(value, true));
+    }
+}
+
+void tst_UserDataCache::ownChangesCopyNothing_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("op");
+    for (const KindOps& kind : kinds()) {
+        QTest::addRow("%s, add", qPrintable(kind.name)) << kind.name << 1;
+        QTest::addRow("%s, edit", qPrintable(kind.name)) << kind.name << 3;
+        QTest::addRow("%s, delete", qPrintable(kind.name)) << kind.name << 2;
+    }
+}
+
+// The cache changes its indexed lists in place: its records stay where they
+// are, so one update does not copy the whole list.
+void tst_UserDataCache::ownChangesCopyNothing()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, op);
+    const KindOps& k = recordkinds::kind(kind);
+    k.setCached({k.normalise(QStringLiteral("A|S|1")), k.normalise(QStringLiteral("B|S|2")),
+                 k.normalise(QStringLiteral("C|S|3"))});
+    k.update(QStringLiteral("B|S|4"), 3); // the index is built and held
+    const void* first = k.firstRecord();
+    QVERIFY(first);
+    k.update(op == 2 ? QStringLiteral("C|S|") : QStringLiteral("D|S|5"), op);
+    QCOMPARE(k.firstRecord(), first);
 }
 
 void tst_UserDataCache::singleton()

@@ -1,6 +1,6 @@
 #include "userdatacache.h"
 
-#include "recordkeys_p.h"
+#include "cacheindexes_p.h"
 
 namespace DATACore {
 
@@ -13,7 +13,35 @@ UserDataCache* UserDataCache::instance()
     return _static_UserDataCache_ptr;
 }
 
-UserDataCache::UserDataCache(QObject* parent) : QObject(parent) {}
+namespace {
+
+// A whole list is replaced: its index is built again on its next use.
+template <typename T>
+void install(UserDataCache& cache, QList<T>& target, const QList<T>& list)
+{
+    CacheIndexes::of(cache).get<T>().reset();
+    target = list;
+}
+
+template <typename T>
+void update(UserDataCache& cache, const T& record, int op)
+{
+    CacheIndexes::of(cache).get<T>().apply(record, op);
+}
+
+} // namespace
+
+CacheIndexes::CacheIndexes(UserDataCache& c)
+    : m_indexes(c.m_list_account_Info, c.m_list_device_info, c.m_list_device_channel_info,
+                c.m_list_view_info, c.m_viewChannelInfo, c.m_list_region_info,
+                c.m_list_region_channel_info, c.m_list_role_info, c.m_list_role_region_info,
+                c.m_list_region_alarm_info, c.m_list_server_info, c.m_list_role_permission_info,
+                c.m_listUserView)
+{}
+
+UserDataCache::UserDataCache(QObject* parent)
+    : QObject(parent), m_indexes(std::make_unique<CacheIndexes>(*this))
+{}
 
 UserDataCache::~UserDataCache() = default;
 
@@ -77,119 +105,114 @@ QList<UserViewInfo> UserDataCache::listUserView()
 
 void UserDataCache::setList_account_Info(const QList<AccountInfo>& list)
 {
-    m_list_account_Info = list;
+    install(*this, m_list_account_Info, list);
 }
 void UserDataCache::setList_device_info(const QList<UDeviceInfo>& list)
 {
-    m_list_device_info = list;
+    install(*this, m_list_device_info, list);
 }
 void UserDataCache::setList_device_channel_info(const QList<DeviceChancelInfo>& list)
 {
-    m_list_device_channel_info = list;
+    install(*this, m_list_device_channel_info, list);
 }
 void UserDataCache::setList_view_info(const QList<UViewInfo>& list)
 {
-    m_list_view_info = list;
+    install(*this, m_list_view_info, list);
 }
 void UserDataCache::setViewChannelInfo(const QList<UViewChannelInfo>& list)
 {
-    m_viewChannelInfo = list;
+    install(*this, m_viewChannelInfo, list);
 }
 void UserDataCache::setList_region_info(const QList<RegionInfo>& list)
 {
-    m_list_region_info = list;
+    install(*this, m_list_region_info, list);
 }
 void UserDataCache::setList_region_channel_info(const QList<RegionChannelInfo>& list)
 {
-    m_list_region_channel_info = list;
+    install(*this, m_list_region_channel_info, list);
 }
 void UserDataCache::setList_role_info(const QList<RoleInfo>& list)
 {
-    m_list_role_info = list;
+    install(*this, m_list_role_info, list);
 }
 void UserDataCache::setList_role_region_info(const QList<RoleRegionInfo>& list)
 {
-    m_list_role_region_info = list;
+    install(*this, m_list_role_region_info, list);
 }
 void UserDataCache::setList_role_alarm_info(const QList<RegionAlarmInfo>& list)
 {
-    m_list_region_alarm_info = list;
+    install(*this, m_list_region_alarm_info, list);
 }
 void UserDataCache::setList_server_info(const QList<UServerInfo>& list)
 {
-    m_list_server_info = list;
+    install(*this, m_list_server_info, list);
 }
 void UserDataCache::setList_role_permission_info(const QList<RolePermissionInfo>& list)
 {
-    m_list_role_permission_info = list;
+    install(*this, m_list_role_permission_info, list);
 }
 void UserDataCache::setListUserView(const QList<UserViewInfo>& list)
 {
-    m_listUserView = list;
+    install(*this, m_listUserView, list);
 }
 
 void UserDataCache::updateInfoNode(AccountInfo& record, int op)
 {
-    applyCacheOp(m_list_account_Info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(UDeviceInfo& record, int op)
 {
-    applyCacheOp(m_list_device_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(DeviceChancelInfo& record, int op)
 {
-    applyCacheOp(m_list_device_channel_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(UViewInfo& record, int op)
 {
-    applyCacheOp(m_list_view_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RegionAlarmInfo& record, int op)
 {
-    applyCacheOp(m_list_region_alarm_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RoleRegionInfo& record, int op)
 {
-    applyCacheOp(m_list_role_region_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RoleInfo& record, int op)
 {
-    applyCacheOp(m_list_role_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RegionChannelInfo& record, int op)
 {
-    applyCacheOp(m_list_region_channel_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RegionInfo& record, int op)
 {
-    applyCacheOp(m_list_region_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(UViewChannelInfo& record, int op)
 {
-    applyCacheOp(m_viewChannelInfo, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(UServerInfo& record, int op)
 {
-    applyCacheOp(m_list_server_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(RolePermissionInfo& record, int op)
 {
-    applyCacheOp(m_list_role_permission_info, record, op);
+    update(*this, record, op);
 }
 void UserDataCache::updateInfoNode(UserViewInfo& record, int op)
 {
-    applyCacheOp(m_listUserView, record, op);
+    update(*this, record, op);
 }
 
 QList<DeviceChancelInfo> UserDataCache::deviceChannelInfoByCache(const QString& devGuid)
 {
-    const QList<DeviceChancelInfo> snapshot = m_list_device_channel_info;
-    QList<DeviceChancelInfo> result;
-    for (const DeviceChancelInfo& channel : snapshot) {
-        if (channel.devGuid == devGuid)
-            result.append(channel);
-    }
-    return result;
+    return CacheIndexes::of(*this).get<DeviceChancelInfo>().where(&DeviceChancelInfo::devGuid,
+                                                                  devGuid);
 }
 
 } // namespace DATACore

@@ -2,9 +2,9 @@
 // server and never change the cache.
 #include "usermanagercore.h"
 
+#include "cacheindexes_p.h"
 #include "orsalog_p.h"
 #include "pinyinsort_p.h"
-#include "regionindex_p.h"
 #include "select_p.h"
 #include "userdatacache.h"
 
@@ -25,7 +25,7 @@ UserDataCache* cache()
 
 QList<AccountInfo> UserManagerCore::GetAccount(const QString& userName)
 {
-    return selectOrAll(cache()->list_account_Info(), &AccountInfo::userName, userName);
+    return cachedWhereOrAll(cache()->list_account_Info(), &AccountInfo::userName, userName);
 }
 
 QList<RoleInfo> UserManagerCore::GetRole()
@@ -36,7 +36,7 @@ QList<RoleInfo> UserManagerCore::GetRole()
 // An empty guid selects only roles without a guid, not the whole list.
 QList<RoleInfo> UserManagerCore::GetRole(const QString& guid)
 {
-    QList<RoleInfo> roles = selectWhere(cache()->list_role_info(), &RoleInfo::guid, guid);
+    QList<RoleInfo> roles = cachedWhere(&RoleInfo::guid, guid);
     sortByPinyinInitials(roles, &RoleInfo::name);
     return roles;
 }
@@ -48,31 +48,35 @@ QList<RolePermissionInfo> UserManagerCore::getRolePermission(const QString& guid
 
 QList<RoleRegionInfo> UserManagerCore::getRegionVideo(const QString& roleGuid)
 {
-    return selectOrAll(cache()->list_role_region_info(), &RoleRegionInfo::roleGuid, roleGuid);
+    return cachedWhereOrAll(cache()->list_role_region_info(), &RoleRegionInfo::roleGuid, roleGuid);
 }
 
 QList<RegionAlarmInfo> UserManagerCore::getAlarmRegion(const QString& roleGuid)
 {
-    return selectOrAll(cache()->list_region_alarm_info(), &RegionAlarmInfo::roleGuid, roleGuid);
+    return cachedWhereOrAll(cache()->list_region_alarm_info(), &RegionAlarmInfo::roleGuid,
+                            roleGuid);
 }
 
 // The whole list comes back in cache order; only a real selection is sorted.
 QList<RegionInfo> UserManagerCore::getOneRegionByCache(const QString& guid)
 {
-    return RegionIndex(cache()->list_region_info()).withGuid(guid);
+    if (guid.isEmpty())
+        return cache()->list_region_info();
+    QList<RegionInfo> regions = cachedWhere(&RegionInfo::guid, guid);
+    sortByPinyinInitials(regions, &RegionInfo::name);
+    return regions;
 }
 
 QList<DeviceChancelInfo> UserManagerCore::GetRegionChannel(const QString& regionGuid)
 {
-    return channelsOf(selectOrAll(cache()->list_region_channel_info(),
-                                  &RegionChannelInfo::regionGuid, regionGuid));
+    return channelsOf(cachedWhereOrAll(cache()->list_region_channel_info(),
+                                       &RegionChannelInfo::regionGuid, regionGuid));
 }
 
 // Unlike GetRegionChannel, an empty guid selects only entries filed under no region.
 QList<DeviceChancelInfo> UserManagerCore::getRegionChannelByCache(const QString& regionGuid)
 {
-    return channelsOf(selectWhere(cache()->list_region_channel_info(),
-                                  &RegionChannelInfo::regionGuid, regionGuid));
+    return channelsOf(cachedWhere(&RegionChannelInfo::regionGuid, regionGuid));
 }
 
 QList<DeviceChancelInfo> UserManagerCore::getChannelInfoByAreaGuid(const QString& regionGuid)
@@ -82,27 +86,28 @@ QList<DeviceChancelInfo> UserManagerCore::getChannelInfoByAreaGuid(const QString
 
 QList<UDeviceInfo> UserManagerCore::GetDevice(const QString& guid)
 {
-    return selectOrAll(cache()->list_device_info(), &UDeviceInfo::guid, guid);
+    return cachedWhereOrAll(cache()->list_device_info(), &UDeviceInfo::guid, guid);
 }
 
 QList<DeviceChancelInfo> UserManagerCore::getDevChannelInfo(const QString& devGuid)
 {
-    return selectOrAll(cache()->list_device_channel_info(), &DeviceChancelInfo::devGuid, devGuid);
+    return cachedWhereOrAll(cache()->list_device_channel_info(), &DeviceChancelInfo::devGuid,
+                            devGuid);
 }
 
 QList<UViewInfo> UserManagerCore::GetView(const QString& guid)
 {
-    return selectOrAll(cache()->list_view_info(), &UViewInfo::guid, guid);
+    return cachedWhereOrAll(cache()->list_view_info(), &UViewInfo::guid, guid);
 }
 
 QList<UViewChannelInfo> UserManagerCore::GetViewChannel(const QString& viewGuid)
 {
-    return selectOrAll(cache()->viewChannelInfo(), &UViewChannelInfo::viewGuid, viewGuid);
+    return cachedWhereOrAll(cache()->viewChannelInfo(), &UViewChannelInfo::viewGuid, viewGuid);
 }
 
 QList<UServerInfo> UserManagerCore::GetServers(const QString& guid)
 {
-    return selectOrAll(cache()->list_server_info(), &UServerInfo::guid, guid);
+    return guid.isEmpty() ? cache()->list_server_info() : cachedWhere(&UServerInfo::guid, guid);
 }
 
 QList<UServerInfo> UserManagerCore::GetServersByType(SERVERTYPE type)
@@ -114,12 +119,12 @@ QList<UServerInfo> UserManagerCore::GetServersByType(SERVERTYPE type)
 
 RegionInfo UserManagerCore::getRegionByGuid(const QString& guid)
 {
-    return firstWhere(cache()->list_region_info(), &RegionInfo::guid, guid);
+    return cachedFirst(&RegionInfo::guid, guid);
 }
 
 UDeviceInfo UserManagerCore::getDeviceInfoByDeviceGuid(const QString& guid)
 {
-    return firstWhere(cache()->list_device_info(), &UDeviceInfo::guid, guid);
+    return cachedFirst(&UDeviceInfo::guid, guid);
 }
 
 UDeviceInfo UserManagerCore::getDevInfo(const QString& guid)
@@ -129,13 +134,12 @@ UDeviceInfo UserManagerCore::getDevInfo(const QString& guid)
 
 UDeviceInfo UserManagerCore::getDeviceInfoByDeviceID(const QString& devNO)
 {
-    return firstWhere(cache()->list_device_info(), &UDeviceInfo::devNO, devNO);
+    return cachedFirst(&UDeviceInfo::devNO, devNO);
 }
 
 DeviceChancelInfo UserManagerCore::getDevChannelInfoByChannelGuid(const QString& channelGuid)
 {
-    return firstWhere(cache()->list_device_channel_info(), &DeviceChancelInfo::channelGuid,
-                      channelGuid);
+    return cachedFirst(&DeviceChancelInfo::channelGuid, channelGuid);
 }
 
 // Only channels filed in some region, under the name given when filed. The
@@ -171,14 +175,14 @@ bool UserManagerCore::isExistByCloudNo(const QString& devNO)
 DeviceChancelInfo UserManagerCore::channelInfoByDeviceNo(const QString& devNO, int channelNo)
 {
     qCDebug(lcOrsa) << "current deviceNo is:" << devNO;
-    const UDeviceInfo device = firstWhere(cache()->list_device_info(), &UDeviceInfo::devNO, devNO);
+    const UDeviceInfo device = cachedFirst(&UDeviceInfo::devNO, devNO);
     return channelInfoByDeviceGUID(device.guid, channelNo);
 }
 
 DeviceChancelInfo UserManagerCore::channelInfoByIP(const QString& ip, int channelNo)
 {
     qCDebug(lcOrsa) << "current deviceNo is:" << ip;
-    const UDeviceInfo device = firstWhere(cache()->list_device_info(), &UDeviceInfo::devIP, ip);
+    const UDeviceInfo device = cachedFirst(&UDeviceInfo::devIP, ip);
     return channelInfoByDeviceGUID(device.guid, channelNo);
 }
 

@@ -1,6 +1,5 @@
 // The regions the logged-in user's role may watch.
 #include "pinyinsort_p.h"
-#include "regionindex_p.h"
 #include "userdatacache.h"
 #include "usermanagercore.h"
 
@@ -13,14 +12,11 @@ QList<RegionInfo> UserManagerCore::GetOneRegion(const QString& guid)
     if (!isLoggedIn())
         return getOneRegionByCache(guid);
 
-    // A role may be granted thousands of regions: index them once.
-    const RegionIndex regions(UserDataCache::instance()->list_region_info());
+    // A role may be granted thousands of regions: each is found by its key.
     QList<RegionInfo> visible;
     for (const RoleRegionInfo& grant : getRegionVideo(userRole().guid)) {
-        if (guid.isEmpty())
-            visible += regions.withGuid(grant.regionGuid);
-        else if (grant.regionGuid == guid)
-            visible += regions.withGuid(guid);
+        if (guid.isEmpty() || grant.regionGuid == guid)
+            visible += getOneRegionByCache(grant.regionGuid);
     }
     sortByPinyinInitials(visible, &RegionInfo::name);
     return visible;

@@ -7,6 +7,7 @@
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
+#include <QtCore/QSaveFile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -49,6 +50,18 @@ void printJson(const QJsonValue& value)
     const QJsonDocument document =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
     printOut(QString::fromUtf8(document.toJson(QJsonDocument::Indented)));
+}
+
+void writeOwnerOnlyFile(const QString& path, const QByteArray& text)
+{
+    // Readable by its owner only, also when it replaces a file that others
+    // could read; a reader never sees it half-written.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(text) != text.size() || !file.commit())
+        throw Failure(ExitFailed,
+                      QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 }
 
 bool stdinIsTerminal()

@@ -39,6 +39,8 @@ void printError(const QString& message);
 // Text on stdout, UTF-8, in one piece.
 void printOut(const QString& text);
 void printJson(const QJsonValue& value);
+// Writes text to path, readable by its owner only; a failure when it cannot.
+void writeOwnerOnlyFile(const QString& path, const QByteArray& text);
 bool stdinIsTerminal();
 bool stderrIsTerminal();
 

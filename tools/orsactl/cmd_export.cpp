@@ -2,8 +2,6 @@
 #include "commands.h"
 #include "sitemodel.h"
 
-#include <QtCore/QSaveFile>
-
 namespace orsactl {
 
 int runExport(Context& ctx)
@@ -16,15 +14,8 @@ int runExport(Context& ctx)
         printOut(QString::fromUtf8(text));
         return ExitOk;
     }
-    // Device and server passwords are in it: for the owner's eyes only, also
-    // when it replaces a file that others could read.
-    QSaveFile file(ctx.args.at(0));
-    if (!file.open(QIODevice::WriteOnly) ||
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
-        file.write(text) != text.size() || !file.commit())
-        throw Failure(
-            ExitFailed,
-            QStringLiteral("cannot write %1: %2").arg(ctx.args.at(0), file.errorString()));
+    // Device and server passwords are in it.
+    writeOwnerOnlyFile(ctx.args.at(0), text);
     return ExitOk;
 }
 

@@ -77,7 +77,7 @@ struct Existing {
             links.insert(linkKey("video", g.roleGuid, g.regionGuid));
         for (const RegionAlarmInfo& g : core()->getAlarmRegion(QString()))
             links.insert(linkKey("alarm", g.roleGuid, g.regionGuid));
-        for (const RegionChannelInfo& f : cache()->list_region_channel_info())
+        for (const RegionChannelInfo& f : std::as_const(cache()->list_region_channel_info()))
             links.insert(linkKey("filing", f.regionGuid, f.channelInfo.channelGuid));
         for (const UViewChannelInfo& p : core()->GetViewChannel(QString()))
             links.insert(linkKey("placement", p.viewGuid, p.channelInfo.channelGuid));

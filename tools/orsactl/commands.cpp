@@ -26,6 +26,15 @@ QList<QCommandLineOption> exportOptions()
                                QStringLiteral("Leave the passwords of devices and servers out."))};
 }
 
+QList<QCommandLineOption> generateOptions()
+{
+    return {
+        valueOption("scale", "Size against the reference site of 10,000 devices (default 1).", "X"),
+        valueOption("seed", "Seed of the made-up names and choices (default 1).", "N"),
+        QCommandLineOption(QStringLiteral("no-accounts"),
+                           QStringLiteral("Leave the accounts out."))};
+}
+
 } // namespace
 
 QList<QCommandLineOption> globalOptions()
@@ -96,6 +105,10 @@ const QList<Command>& commands()
          "Write the whole site as JSON (stdout without FILE; a FILE is readable by its owner "
          "only).",
          exportOptions, runExport},
+        {"generate-site", "[FILE]",
+         "Write a made-up site of 10,000 devices, or of another scale, for import (stdout "
+         "without FILE; a FILE is readable by its owner only).",
+         generateOptions, runGenerateSite},
     };
     return table;
 }
@@ -112,7 +125,7 @@ const Command* findCommand(const QString& name)
 QList<QCommandLineOption> allCommandOptions()
 {
     // passwd's only option is among these too.
-    return changeOptions() + exportOptions();
+    return changeOptions() + exportOptions() + generateOptions();
 }
 
 } // namespace orsactl

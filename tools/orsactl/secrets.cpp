@@ -64,14 +64,19 @@ QString newPassword(const QString& file, const QString& whose)
     return password;
 }
 
+QString randomText(QRandomGenerator& random, int length)
+{
+    // No look-alikes (0 O, 1 l I), for passwords read off a screen.
+    static const char alphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789";
+    QString text;
+    for (int i = 0; i < length; ++i)
+        text += QLatin1Char(alphabet[random.bounded(int(sizeof alphabet - 1))]);
+    return text;
+}
+
 QString randomPassword()
 {
-    static const char alphabet[] = "ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnopqrstuvwxyz23456789";
-    QString password;
-    for (int i = 0; i < 14; ++i)
-        password +=
-            QLatin1Char(alphabet[QRandomGenerator::system()->bounded(int(sizeof alphabet - 1))]);
-    return password;
+    return randomText(*QRandomGenerator::system(), 14);
 }
 
 } // namespace orsactl

@@ -5,6 +5,8 @@
 
 #include <QtCore/QString>
 
+class QRandomGenerator;
+
 namespace orsactl {
 
 // The first line of the file, without its line end; a failure when unreadable.
@@ -16,6 +18,8 @@ QString promptSecret(const QString& prompt);
 QString newPassword(const QString& file, const QString& whose);
 // A random password of letters and digits.
 QString randomPassword();
+// length letters and digits drawn from random.
+QString randomText(QRandomGenerator& random, int length);
 
 } // namespace orsactl
 

@@ -209,7 +209,7 @@ Site siteFromCache()
         site.roles.append(role);
     }
 
-    for (const AccountInfo& a : cache()->list_account_Info())
+    for (const AccountInfo& a : std::as_const(cache()->list_account_Info()))
         site.accounts.append({a.userName, a.phone, a.mail, roleIds.value(a.roleGuid), QString()});
 
     QHash<QString, QString> deviceIds;
@@ -221,7 +221,7 @@ Site siteFromCache()
                              d.devChannelNum, d.devVender, d.devType});
     }
 
-    for (const RegionChannelInfo& f : cache()->list_region_channel_info()) {
+    for (const RegionChannelInfo& f : std::as_const(cache()->list_region_channel_info())) {
         const DeviceChancelInfo& c = f.channelInfo;
         if (regionIds.contains(f.regionGuid) && deviceIds.contains(c.devGuid))
             site.regionChannels.append({regionIds.value(f.regionGuid),
