@@ -3,6 +3,7 @@
 // refuses with a reason.
 #include "BizOrsaCreateError.h"
 #include "CheapHashCost.h"
+#include "RecordingChangeSink.h"
 #include "Secrets.h"
 #include "TestHub.h"
 
@@ -67,6 +68,7 @@ private slots:
     void dumpAndRestore();
     void firstVersionStillLogsIn();
     void secondVersionGetsReferences();
+    void thirdVersionGetsChangeLog();
     void refusedWithReason_data();
     void refusedWithReason();
 
@@ -254,6 +256,35 @@ void tst_SdkStorage::secondVersionGetsReferences()
     QCOMPARE(t.count(t.view()->QueryViewChannel("")), 0);
     QCOMPARE(t.result(t.region()->DeleteRegion("child")), 0);
     QCOMPARE(t.count(t.video()->QueryVideoRegion("")), 0);
+}
+
+// A database of the third version has no change log: it gets one, and the
+// records it holds stay as they were.
+void tst_SdkStorage::thirdVersionGetsChangeLog()
+{
+    const QString path = m_dir.filePath(QStringLiteral("third.db"));
+    {
+        TestHub t(address(path));
+        QVERIFY(t.hub);
+        QVERIFY(t.login());
+        QVERIFY(!t.addRegion("kept").isEmpty());
+    }
+    QVERIFY(sqlite(path, "DROP TABLE change_log; UPDATE service_version SET version = 3;"
+                         "PRAGMA user_version=3;"));
+
+    RecordingChangeSink feed;
+    TestHub t(address(path));
+    QVERIFY2(t.hub, BizOrsaLastCreateError());
+    QVERIFY(feed.attach(t.hub));
+    QVERIFY(t.login());
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
+    QCOMPARE(t.count(t.region()->QueryRegion("")), 1);
+    const QByteArray added = t.addRegion("new");
+    const QVector<SeenChange> seen = feed.await(1);
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen[0].revision, 1LL);
+    QCOMPARE(text(seen[0].as<tabREGIONINFO>().guid), added);
+    QCOMPARE(query(path, "SELECT count(*) FROM change_log;"), QByteArray("1"));
 }
 
 void tst_SdkStorage::refusedWithReason_data()
