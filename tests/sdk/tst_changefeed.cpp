@@ -77,7 +77,7 @@ class tst_ChangeFeed : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void init();
     void everyKindReachesTheOther();
     void cascadesBeforeTheirCause_data();
     void cascadesBeforeTheirCause();
@@ -88,12 +88,15 @@ private slots:
     void twoInstancesOnePostgresql();
 
 private:
-    QTemporaryDir m_config; // the clients' trust store
+    // The clients' trust store, new for each test: a port that a later orsad
+    // reuses comes with another certificate.
+    std::unique_ptr<QTemporaryDir> m_config;
 };
 
-void tst_ChangeFeed::initTestCase()
+void tst_ChangeFeed::init()
 {
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    m_config = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
 }
 
 // A's adds, edits and deletes of every kind reach B once each, in A's order,
