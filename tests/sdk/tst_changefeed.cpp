@@ -7,8 +7,11 @@
 
 #include <QtTest>
 
+#include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -65,6 +68,72 @@ bool reconnected(TestHub& t)
     return false;
 }
 
+// Every record a client can query, by kind and key, as the feed's records
+// are laid out.
+using Replica = std::map<int, std::map<QByteArray, QByteArray>>;
+
+struct KindQuery {
+    int kind;
+    std::size_t secondKey; // offset of a second key text, 0 for none
+    std::function<int(TestHub&)> queryAll;
+};
+
+const KindQuery kKinds[] = {
+    {BIZORSA_CHANGE_ACCOUNT, 0, [](TestHub& t) { return t.account()->QueryAccount(""); }},
+    {BIZORSA_CHANGE_ROLE, 0, [](TestHub& t) { return t.role()->QueryRole(""); }},
+    {BIZORSA_CHANGE_ROLEPERMISSION, 0,
+     [](TestHub& t) { return t.permission()->QueryRolePermission(""); }},
+    {BIZORSA_CHANGE_REGION, 0, [](TestHub& t) { return t.region()->QueryRegion(""); }},
+    {BIZORSA_CHANGE_REGIONCHANNEL, offsetof(tabREGIONCHANNELINFO, channelInfo.channelGuid),
+     [](TestHub& t) { return t.region()->QueryRegionChannel(""); }},
+    {BIZORSA_CHANGE_DEVICE, 0, [](TestHub& t) { return t.device()->QueryDevice(""); }},
+    {BIZORSA_CHANGE_CHANNEL, 0, [](TestHub& t) { return t.device()->QueryDeviceChannel(""); }},
+    {BIZORSA_CHANGE_VIEW, 0, [](TestHub& t) { return t.view()->QueryView(""); }},
+    {BIZORSA_CHANGE_VIEWCHANNEL, offsetof(tabVIEWCHANNELINFO, channelInfo.channelGuid),
+     [](TestHub& t) { return t.view()->QueryViewChannel(""); }},
+    {BIZORSA_CHANGE_SERVER, 0, [](TestHub& t) { return t.server()->QueryServer(""); }},
+    {BIZORSA_CHANGE_VIDEOREGION, offsetof(tabVIDEOREGIONINFO, regionGuid),
+     [](TestHub& t) { return t.video()->QueryVideoRegion(""); }},
+    {BIZORSA_CHANGE_ALARMREGION, offsetof(tabALARMREGIONINFO, regionGuid),
+     [](TestHub& t) { return t.alarm()->QueryAlarmRegion(""); }},
+};
+
+QByteArray keyOf(int kind, const QByteArray& record)
+{
+    const auto text = [&](std::size_t at) {
+        return QByteArray(record.constData() + at, int(qstrnlen(record.constData() + at, 64)));
+    };
+    for (const KindQuery& k : kKinds)
+        if (k.kind == kind && k.secondKey)
+            return text(0) + '/' + text(k.secondKey);
+    return text(0);
+}
+
+// What a bulk load gives.
+Replica loadAll(TestHub& t)
+{
+    Replica replica;
+    for (const KindQuery& k : kKinds) {
+        const Callback c = t.wait(k.queryAll(t));
+        const int size = c.count ? c.bytes.size() / c.count : 0;
+        auto& records = replica[k.kind];
+        for (int i = 0; i < c.count; ++i) {
+            const QByteArray record = c.bytes.mid(i * size, size);
+            records[keyOf(k.kind, record)] = record;
+        }
+    }
+    return replica;
+}
+
+void apply(Replica& replica, const SeenChange& c)
+{
+    auto& records = replica[c.kind];
+    if (c.operation == BIZORSA_CHANGE_DELETE)
+        records.erase(keyOf(c.kind, c.record));
+    else
+        records[keyOf(c.kind, c.record)] = c.record;
+}
+
 // Deletes one of the objects a test made: device, region, view, role.
 using Remove = std::function<int(TestHub&, const QByteArrayList& guids)>;
 
@@ -84,6 +153,7 @@ private slots:
     void rightsApplied();
     void resumeAfterLoss_data();
     void resumeAfterLoss();
+    void mixedSequenceConverges();
     void embeddedOwnChanges();
     void twoInstancesOnePostgresql();
 
@@ -313,6 +383,101 @@ void tst_ChangeFeed::resumeAfterLoss()
     // Nothing more comes: each change once.
     QCOMPARE(b.t.result(b.t.role()->QueryRole("")), 0);
     QCOMPARE(b.feed.all().size(), expected.size());
+}
+
+// B's bulk load at its login, with every change it then receives applied,
+// equals the bulk load of a client that logs in after A's mixed sequence of
+// at least 1,000 changes.
+void tst_ChangeFeed::mixedSequenceConverges()
+{
+    OrsadProcess orsad;
+    QVERIFY(orsad.start());
+    Client a(orsad.port()), b(orsad.port());
+    QVERIFY(a.ok && b.ok);
+    Replica replica = loadAll(b.t);
+    TestHub& t = a.t;
+    std::mt19937 random(20261210);
+    const auto pick = [&](const QByteArrayList& from) {
+        return from.isEmpty() ? QByteArray("none") : from[int(random() % unsigned(from.size()))];
+    };
+    QByteArrayList roles, regions, devices, channels, views, servers;
+    const auto name = [&](const char* prefix) {
+        return prefix + QByteArray::number(uint(random()));
+    };
+    IBizOrsaChangeFeed* feedOfA = BizOrsaGetChangeFeed(t.hub);
+    for (int step = 0; step < 5000 && feedOfA->LastRevision() < 1000; ++step) {
+        switch (random() % 14) {
+        case 0:
+            roles << t.addRole(name("r"));
+            break;
+        case 1:
+            regions << t.addRegion(name("g"), pick(regions));
+            break;
+        case 2: {
+            devices << t.addDevice(name("d"), int(random() % 3));
+            const Callback c = t.wait(t.device()->QueryDeviceChannel(devices.last()));
+            for (int i = 0; i < c.count; ++i)
+                channels << text(c.record<tabCHANNELINFO>(i).channelGuid);
+            break;
+        }
+        case 3:
+            views << t.addView(name("v"));
+            break;
+        case 4:
+            servers << text(
+                t.wait(t.server()->AddServer(name("s"), "u", name("pw"), "10.0.0.1", 80, 1))
+                    .record<tabSERVERINFO>()
+                    .guid);
+            break;
+        case 5:
+            t.result(t.region()->AddRegionChannel(pick(regions), pick(channels), name("f")));
+            break;
+        case 6:
+            t.result(t.view()->AddViewChannel(pick(views), pick(channels), int(random() % 9)));
+            break;
+        case 7:
+            t.result(t.video()->AddVideoRegion(pick(roles), pick(regions)));
+            t.result(t.alarm()->AddAlarmRegion(pick(roles), pick(regions)));
+            break;
+        case 8:
+            t.result(t.permission()->AddRolePermission(pick(roles), "manage.views", "1"));
+            t.result(t.account()->AddAccount(name("u"), "", "", "pw", pick(roles)));
+            break;
+        case 9:
+            t.result(t.region()->EditRegion(pick(regions), name("g"), ""));
+            t.result(t.device()->EditDevice(pick(devices), name("d"), "u", name("pw"), "", 80));
+            break;
+        case 10:
+            t.result(t.role()->EditRole(pick(roles), name("r"), ""));
+            t.result(t.server()->EditServer(pick(servers), name("s"), "u", "", "", 81));
+            break;
+        case 11:
+            t.result(t.device()->DeleteDevice(pick(devices)));
+            break;
+        case 12:
+            t.result(t.region()->DeleteRegion(pick(regions)));
+            t.result(t.view()->DeleteView(pick(views)));
+            break;
+        case 13:
+            t.result(t.role()->DeleteRole(pick(roles)));
+            t.result(t.server()->DeleteServer(pick(servers)));
+            break;
+        }
+    }
+    QVERIFY(feedOfA->LastRevision() >= 1000);
+    // A's own stream ends with its last change once its marker came back.
+    const QByteArray marker = t.addRole("marker");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !a.feed.all().isEmpty() && a.feed.all().last().record.startsWith(marker), 20000);
+    const long long last = a.feed.all().last().revision;
+    QTRY_VERIFY_WITH_TIMEOUT(!b.feed.all().isEmpty() && b.feed.all().last().revision == last,
+                             20000);
+    for (const SeenChange& c : b.feed.all())
+        apply(replica, c);
+
+    Client fresh(orsad.port());
+    QVERIFY(fresh.ok);
+    QVERIFY(replica == loadAll(fresh.t));
 }
 
 // In the process: a hub hears of its own changes, after each request.
