@@ -1,6 +1,7 @@
-// The change feed end to end: clients of one orsad (or of two on one
-// PostgreSQL database) see each other's changes, in revision order, with the
-// rights of their accounts, across a lost connection.
+// The change feed end to end: clients of one orsad (on PostgreSQL in the
+// run of that name), and of two on one PostgreSQL database, see each other's
+// changes in revision order, with the rights of their accounts, across a
+// lost connection.
 #include "RecordingChangeSink.h"
 #include "TestHub.h"
 #include "support/orsadprocess.h"
@@ -134,6 +135,13 @@ void apply(Replica& replica, const SeenChange& c)
         records[keyOf(c.kind, c.record)] = c.record;
 }
 
+// The database of an orsad a test starts: a SQLite file of its own, or on
+// the PostgreSQL run this program's database on the test cluster, emptied.
+QString orsadDatabase()
+{
+    return onPostgresql() ? QString::fromStdString(emptiedProgramDatabase()) : QString();
+}
+
 // Deletes one of the objects a test made: device, region, view, role.
 using Remove = std::function<int(TestHub&, const QByteArrayList& guids)>;
 
@@ -165,6 +173,8 @@ private:
 
 void tst_ChangeFeed::init()
 {
+    if (onPostgresql() && !engineMissing().isEmpty())
+        QSKIP(engineMissing().constData());
     m_config = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
 }
@@ -173,7 +183,7 @@ void tst_ChangeFeed::init()
 // on the SDK's thread; A sees the same stream flagged as its own.
 void tst_ChangeFeed::everyKindReachesTheOther()
 {
-    OrsadProcess orsad;
+    OrsadProcess orsad(orsadDatabase());
     QVERIFY(orsad.start());
     Client a(orsad.port()), b(orsad.port());
     QVERIFY(a.ok && b.ok);
@@ -285,7 +295,7 @@ void tst_ChangeFeed::cascadesBeforeTheirCause()
 {
     QFETCH(Remove, remove);
     QFETCH(QByteArrayList, expected);
-    OrsadProcess orsad;
+    OrsadProcess orsad(orsadDatabase());
     QVERIFY(orsad.start());
     Client a(orsad.port()), b(orsad.port());
     QVERIFY(a.ok && b.ok);
@@ -309,7 +319,7 @@ void tst_ChangeFeed::cascadesBeforeTheirCause()
 // server passwords reach only those who manage them.
 void tst_ChangeFeed::rightsApplied()
 {
-    OrsadProcess orsad;
+    OrsadProcess orsad(orsadDatabase());
     QVERIFY(orsad.start());
     Client a(orsad.port());
     QVERIFY(a.ok);
@@ -354,7 +364,7 @@ void tst_ChangeFeed::resumeAfterLoss()
     QFETCH(QString, logSize);
     QFETCH(int, missed);
     QFETCH(bool, resync);
-    OrsadProcess orsad;
+    OrsadProcess orsad(orsadDatabase());
     const QStringList arguments{QStringLiteral("--change-log"), logSize};
     QVERIFY(orsad.start(arguments));
     Client a(orsad.port()), b(orsad.port());
@@ -390,7 +400,7 @@ void tst_ChangeFeed::resumeAfterLoss()
 // at least 1,000 changes.
 void tst_ChangeFeed::mixedSequenceConverges()
 {
-    OrsadProcess orsad;
+    OrsadProcess orsad(orsadDatabase());
     QVERIFY(orsad.start());
     Client a(orsad.port()), b(orsad.port());
     QVERIFY(a.ok && b.ok);
