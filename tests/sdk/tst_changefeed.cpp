@@ -162,7 +162,7 @@ private slots:
     void resumeAfterLoss_data();
     void resumeAfterLoss();
     void mixedSequenceConverges();
-    void embeddedOwnChanges();
+    void embeddedChanges();
     void twoInstancesOnePostgresql();
 
 private:
@@ -490,21 +490,30 @@ void tst_ChangeFeed::mixedSequenceConverges()
     QVERIFY(replica == loadAll(fresh.t));
 }
 
-// In the process: a hub hears of its own changes, after each request.
-void tst_ChangeFeed::embeddedOwnChanges()
+// In the process: a hub hears of its own changes, and of those another hub
+// made in the same database file, after each of its requests.
+void tst_ChangeFeed::embeddedChanges()
 {
-    RecordingChangeSink feed;
-    TestHub t("embedded");
-    QVERIFY(t.hub);
-    QVERIFY(feed.attach(t.hub));
+    const QByteArray address = "embedded:" + QFile::encodeName(m_config->filePath("site.db"));
+    RecordingChangeSink feed, otherFeed;
+    TestHub t(address), other(address);
+    QVERIFY(t.hub && other.hub);
+    QVERIFY(feed.attach(t.hub) && otherFeed.attach(other.hub));
     QVERIFY(t.login());
+    QVERIFY(other.login());
     const QByteArray region = t.addRegion("g");
     QCOMPARE(t.result(t.region()->DeleteRegion(region)), 0);
     const QVector<SeenChange> seen = feed.await(2);
     QCOMPARE(namesOf(seen), (QByteArrayList{"region add", "region delete"}));
     QVERIFY(seen[0].own && seen[1].own);
     QCOMPARE(text(seen[1].as<tabREGIONINFO>().guid), region);
+    QVERIFY(otherFeed.all().isEmpty());
+    QCOMPARE(other.result(other.role()->QueryRole("")), 0);
+    const QVector<SeenChange> atOther = otherFeed.await(2);
+    QCOMPARE(namesOf(atOther), namesOf(seen));
+    QVERIFY(!atOther[0].own && !atOther[1].own);
     DestroyOrsa(t.hub);
+    QVERIFY(!BizOrsaGetChangeFeed(t.hub));
     t.hub = nullptr;
     QVERIFY(!BizOrsaGetChangeFeed(nullptr));
 }
