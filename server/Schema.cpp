@@ -16,8 +16,9 @@ namespace {
 //    parent" are NULL.
 // 4: indexes that answer each container's rows (a role's grants, a region's
 //    or view's channels) in insertion order without sorting them.
+// 5: the change log.
 // Versions 1 and 2 were SQLite only: a PostgreSQL database starts at 3.
-constexpr int kSchemaVersion = 4;
+constexpr int kSchemaVersion = 5;
 
 // Rows keep insertion order through their rowid: queries answer in it.
 // References without ON DELETE keep the referenced row while it is named.
@@ -72,6 +73,19 @@ CREATE INDEX alarm_grants_by_role ON alarm_grants(role_guid);
 CREATE INDEX region_channels_by_region ON region_channels(region_guid);
 CREATE INDEX view_channels_by_view ON view_channels(view_guid);
 )";
+
+// One row per changed record, kept apart from the tables it describes: the
+// migrations that rebuild those leave it alone, and a database taken back to
+// an earlier version by hand may still hold it.
+const char* const kChangeLogTable =
+    "CREATE TABLE IF NOT EXISTS change_log(revision BIGINT PRIMARY KEY, kind INTEGER NOT NULL, "
+    "operation INTEGER NOT NULL, cascaded INTEGER NOT NULL, origin TEXT NOT NULL, "
+    "record {blob} NOT NULL)";
+
+void createChangeLog(Store& db)
+{
+    db.exec(db.dialect(kChangeLogTable));
+}
 
 const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
 
@@ -218,6 +232,7 @@ const Migration kMigrations[] = {
     {2, upgradeFrom1},
     {3, declareReferences},
     {4, addKeyIndexes},
+    {5, createChangeLog},
 };
 
 } // namespace
@@ -261,6 +276,7 @@ void createTables(Store& db)
 {
     db.exec(db.dialect(kTables));
     db.exec(kKeyIndexes);
+    createChangeLog(db);
     db.exec(kLoginFailuresTable);
     db.exec(kVersionTable);
     recordVersion(db);

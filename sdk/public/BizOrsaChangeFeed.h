@@ -74,6 +74,12 @@ protected:
 
 // The change feed of a hub made by CreateOrsa; null for a null or released
 // hub. Valid as long as the hub is.
+//
+// A hub on a server receives each change as the server commits it. A hub on
+// the embedded service ("embedded", "embedded:PATH") receives, right after
+// each of its own requests, the changes of that request and those other hubs
+// or services made in the same database meanwhile: with no request, nothing
+// arrives.
 extern "C" BIZORSA_API IBizOrsaChangeFeed* BizOrsaGetChangeFeed(IBizOrsaClient* hub);
 
 #endif // BIZORSACHANGEFEED_H

@@ -1,13 +1,18 @@
 // The service's frame decoder against damaged input: every truncation and a
 // deterministic stream of corruptions is answered "invalid argument", answered
-// as some well-formed request, or dropped; never a crash or a stray read.
+// as some well-formed request, or dropped; never a crash or a stray read. And
+// the client's decoder of the changes the server pushes.
 #include "BizOrsaResultCodes.h"
+#include "ChangeKinds.h"
 #include "CheapHashCost.h"
 #include "Frame.h"
 #include "Service.h"
+#include "Wire.h"
 
 #include <QtTest>
 
+#include <cstring>
+#include <functional>
 #include <random>
 
 namespace {
@@ -43,7 +48,37 @@ std::vector<std::string> validFrames()
     return frames;
 }
 
+template <class E>
+std::uint32_t code(E value)
+{
+    return static_cast<std::uint32_t>(value);
+}
+
+// A change as the server pushes it: a region added, and its payload.
+orsa::PushedChange regionAdded()
+{
+    orsa::PushedChange c;
+    c.revision = 5000000000LL; // beyond 32 bits
+    c.kind = code(orsa::ChangeKind::Region);
+    c.operation = code(orsa::ChangeOp::Add);
+    c.own = true;
+    tabREGIONINFO r{};
+    std::memcpy(r.guid, "g1", 2);
+    r.level = 3;
+    c.record.assign(reinterpret_cast<const char*>(&r), sizeof r);
+    return c;
+}
+
+std::string payloadOf(const orsa::PushedChange& c)
+{
+    return orsa::encodePush(c).substr(orsa::kFrameHeaderSize);
+}
+
+using Spoil = std::function<void(orsa::PushedChange&)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Spoil)
 
 class tst_FrameDecoder : public QObject
 {
@@ -54,6 +89,9 @@ private slots:
     void truncatedRequests();
     void corruptedRequests();
     void damagedAnswers();
+    void pushedChanges_data();
+    void pushedChanges();
+    void truncatedPushes();
 
 private:
     // Checks what the service made of a damaged frame.
@@ -144,6 +182,63 @@ void tst_FrameDecoder::damagedAnswers()
         if (orsa::decodeAnswer(bad, back))
             QCOMPARE(std::uint64_t(back.records.size()),
                      std::uint64_t(back.count) * orsa::opInfo(back.op).recordSize);
+    }
+}
+
+// A pushed change decodes as it was sent, and only a change of a known kind
+// and operation whose record has the kind's size decodes at all.
+void tst_FrameDecoder::pushedChanges_data()
+{
+    QTest::addColumn<Spoil>("spoil");
+    QTest::addColumn<bool>("decodes");
+    QTest::addRow("as sent") << Spoil([](orsa::PushedChange&) {}) << true;
+    QTest::addRow("cascaded delete") << Spoil([](orsa::PushedChange& c) {
+        c.operation = code(orsa::ChangeOp::Delete);
+        c.cascaded = true;
+        c.own = false;
+    }) << true;
+    QTest::addRow("record a byte short")
+        << Spoil([](orsa::PushedChange& c) { c.record.pop_back(); }) << false;
+    QTest::addRow("record a byte long")
+        << Spoil([](orsa::PushedChange& c) { c.record.push_back('x'); }) << false;
+    QTest::addRow("another kind's record")
+        << Spoil([](orsa::PushedChange& c) { c.kind = code(orsa::ChangeKind::Role); }) << false;
+    QTest::addRow("kind 0") << Spoil([](orsa::PushedChange& c) { c.kind = 0; }) << false;
+    QTest::addRow("kind after the last")
+        << Spoil([](orsa::PushedChange& c) { c.kind = code(orsa::ChangeKind::AlarmRegion) + 1; })
+        << false;
+    QTest::addRow("operation 0") << Spoil([](orsa::PushedChange& c) { c.operation = 0; }) << false;
+    QTest::addRow("operation after delete")
+        << Spoil([](orsa::PushedChange& c) { c.operation = code(orsa::ChangeOp::Delete) + 1; })
+        << false;
+    QTest::addRow("revision 0") << Spoil([](orsa::PushedChange& c) { c.revision = 0; }) << false;
+}
+
+void tst_FrameDecoder::pushedChanges()
+{
+    QFETCH(Spoil, spoil);
+    QFETCH(bool, decodes);
+    orsa::PushedChange sent = regionAdded();
+    spoil(sent);
+    orsa::PushedChange got;
+    QCOMPARE(orsa::decodePush(payloadOf(sent), got), decodes);
+    if (!decodes)
+        return;
+    QCOMPARE(got.revision, sent.revision);
+    QCOMPARE(got.kind, sent.kind);
+    QCOMPARE(got.operation, sent.operation);
+    QCOMPARE(got.own, sent.own);
+    QCOMPARE(got.cascaded, sent.cascaded);
+    QVERIFY(got.record == sent.record);
+}
+
+void tst_FrameDecoder::truncatedPushes()
+{
+    const std::string payload = payloadOf(regionAdded());
+    for (std::size_t size = 0; size < payload.size(); ++size) {
+        orsa::PushedChange got;
+        QVERIFY2(!orsa::decodePush(payload.substr(0, size), got),
+                 qPrintable(QString::number(size)));
     }
 }
 

@@ -3,6 +3,7 @@
 // refuses with a reason.
 #include "BizOrsaCreateError.h"
 #include "CheapHashCost.h"
+#include "RecordingChangeSink.h"
 #include "Secrets.h"
 #include "TestHub.h"
 
@@ -68,6 +69,7 @@ private slots:
     void firstVersionStillLogsIn();
     void secondVersionGetsReferences();
     void thirdVersionGetsKeyIndexes();
+    void fourthVersionGetsChangeLog();
     void refusedWithReason_data();
     void refusedWithReason();
 
@@ -236,7 +238,7 @@ void tst_SdkStorage::secondVersionGetsReferences()
     TestHub t(address(path));
     QVERIFY2(t.hub, BizOrsaLastCreateError());
     QVERIFY(t.login());
-    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("5"));
     const Callback accounts = t.wait(t.account()->QueryAccount(""));
     QCOMPARE(accounts.count, 3);
     QCOMPARE(text(accounts.record<tabACCOUNT>(0).userName), QByteArray("ann"));
@@ -277,18 +279,48 @@ void tst_SdkStorage::thirdVersionGetsKeyIndexes()
     }
     QVERIFY(sqlite(path, "DROP INDEX video_grants_by_role; DROP INDEX alarm_grants_by_role; "
                          "DROP INDEX region_channels_by_region; DROP INDEX view_channels_by_view; "
+                         "DROP TABLE change_log; "
                          "UPDATE service_version SET version = 3; PRAGMA user_version=3;"));
 
     TestHub t(address(path));
     QVERIFY2(t.hub, BizOrsaLastCreateError());
     QVERIFY(t.login());
-    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("5"));
     QCOMPARE(query(path, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN (" +
                              indexes + ");"),
              QByteArray("4"));
     QCOMPARE(t.count(t.video()->QueryVideoRegion(role)), 1);
     QCOMPARE(t.count(t.alarm()->QueryAlarmRegion(role)), 1);
     QCOMPARE(t.count(t.region()->QueryRegion(region)), 1);
+}
+
+// A database of the fourth version has no change log: it gets one, and the
+// records it holds stay as they were.
+void tst_SdkStorage::fourthVersionGetsChangeLog()
+{
+    const QString path = m_dir.filePath(QStringLiteral("fourth.db"));
+    {
+        TestHub t(address(path));
+        QVERIFY(t.hub);
+        QVERIFY(t.login());
+        QVERIFY(!t.addRegion("kept").isEmpty());
+    }
+    QVERIFY(sqlite(path, "DROP TABLE change_log; UPDATE service_version SET version = 4;"
+                         "PRAGMA user_version=4;"));
+
+    RecordingChangeSink feed;
+    TestHub t(address(path));
+    QVERIFY2(t.hub, BizOrsaLastCreateError());
+    QVERIFY(feed.attach(t.hub));
+    QVERIFY(t.login());
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("5"));
+    QCOMPARE(t.count(t.region()->QueryRegion("")), 1);
+    const QByteArray added = t.addRegion("new");
+    const QVector<SeenChange> seen = feed.await(1);
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen[0].revision, 1LL);
+    QCOMPARE(text(seen[0].as<tabREGIONINFO>().guid), added);
+    QCOMPARE(query(path, "SELECT count(*) FROM change_log;"), QByteArray("1"));
 }
 
 void tst_SdkStorage::refusedWithReason_data()
