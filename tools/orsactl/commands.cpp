@@ -96,6 +96,8 @@ const QList<Command>& commands()
          "Write the whole site as JSON (stdout without FILE; a FILE is readable by its owner "
          "only).",
          exportOptions, runExport},
+        {"watch", "", "Print each change other sessions make, as it arrives, until interrupted.",
+         none, runWatch},
     };
     return table;
 }

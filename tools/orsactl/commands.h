@@ -33,6 +33,7 @@ int runDelete(Context& ctx);
 int runPasswd(Context& ctx);
 int runImport(Context& ctx);
 int runExport(Context& ctx);
+int runWatch(Context& ctx);
 
 QList<QCommandLineOption> changeOptions();
 
