@@ -205,6 +205,8 @@ void Connection::onHello(const std::string& payload)
     }
     m_helloDone = true;
     send(orsa::encodeHello(answer), false);
+    if (answer.resumed)
+        follow(hello.lastRevision);
     logLine("connection from " + m_peer + " opened" + (answer.resumed ? ", session resumed" : ""));
     armWatch();
 }
@@ -305,8 +307,40 @@ void Connection::noteLogin(orsa::Op op, const std::string& request, const std::s
     if (login) {
         m_token = m_server.sessions().issue(m_session, name);
         send(orsa::encodeControl(orsa::FrameType::SessionToken, 0, m_token), false);
+        follow(0);
+    } else if (m_following) {
+        m_following = false;
+        m_server.unfollow(this);
     }
     armWatch();
+}
+
+void Connection::follow(std::int64_t position)
+{
+    m_following = true;
+    std::weak_ptr<Connection> weak = shared_from_this();
+    m_server.follow(this, m_session, position, [weak](std::vector<std::string> frames) {
+        if (auto self = weak.lock())
+            asio::post(self->m_stream.get_executor(), [self, frames = std::move(frames)]() mutable {
+                self->pushed(std::move(frames));
+            });
+    });
+}
+
+void Connection::pushed(std::vector<std::string> frames)
+{
+    // A client that stops reading would have the server keep every change
+    // for it.
+    constexpr std::size_t kMostWaiting = 100000;
+    if (m_closed)
+        return;
+    if (m_out.size() + frames.size() > kMostWaiting) {
+        close("dropped: it does not read the changes pushed to it");
+        return;
+    }
+    for (std::string& frame : frames)
+        m_out.emplace_back(std::move(frame), false);
+    writeNext();
 }
 
 void Connection::send(std::string frame, bool answersRequest)
@@ -426,6 +460,8 @@ void Connection::close(const std::string& reason)
     m_stream.lowest_layer().close(ignored);
     if (!m_token.empty())
         m_server.sessions().release(m_token);
+    if (m_following)
+        m_server.unfollow(this);
     // Counted out first: once the line is read, the place is free.
     m_server.closed(this);
     logLine("connection from " + m_peer + " closed: " + reason);

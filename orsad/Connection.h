@@ -14,6 +14,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orsad {
 
@@ -44,6 +45,8 @@ private:
     void finish(const std::string& request, const std::string& answer);
     void noteLogin(orsa::Op op, const std::string& request, const std::string& answer);
     void send(std::string frame, bool answersRequest);
+    void follow(std::int64_t position);
+    void pushed(std::vector<std::string> frames);
     void writeNext();
     void onWritten(const asio::error_code& ec);
     // Closes the connection when the frame time passes before disarm().
@@ -83,8 +86,9 @@ private:
     std::shared_ptr<orsa::Session> m_session;
     std::string m_token;
     bool m_helloDone = false;
-    bool m_loggedIn = false; // as far as this connection saw; the service decides
-    int m_loginsPending = 0; // read, not yet answered
+    bool m_loggedIn = false;  // as far as this connection saw; the service decides
+    bool m_following = false; // the change log
+    int m_loginsPending = 0;  // read, not yet answered
     bool m_reading = false;
     bool m_handling = false;
     bool m_draining = false;

@@ -76,6 +76,8 @@ The management service on the network, over TLS.
   --login-failures N         failed logins from one address within a minute
                              before its next logins wait, 1 s doubling up
                              to 30 s (5)
+  --change-log N             newest changes kept for clients that resume a
+                             session; one further behind reloads (100000)
   --help, --version
 )";
 }
@@ -127,6 +129,7 @@ ParseResult parseOptions(int argc, char** argv, Options& out, std::string& messa
         {"--keepalive", secondsInto(l.keepAlive, 0.05)},
         {"--session-grace", secondsInto(l.sessionGrace, 0)},
         {"--login-failures", countInto(l.freeLoginFailures, 0, 1000)},
+        {"--change-log", countInto(l.changeLogSize, 1, 1e12)},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -19,8 +19,9 @@ struct Limits {
     std::size_t maxInFlight = 256; // requests read but not yet answered
     Millis keepAlive{5000};        // three silent intervals end a connection
     Millis sessionGrace{60000};
-    int freeLoginFailures = 5; // per peer address, before its logins are held back
-    Millis stopTime{5000};     // for requests in progress at SIGTERM
+    int freeLoginFailures = 5;        // per peer address, before its logins are held back
+    Millis stopTime{5000};            // for requests in progress at SIGTERM
+    long long changeLogSize = 100000; // newest changes kept for clients that come back
 };
 
 struct Options {

@@ -1,7 +1,9 @@
 #include "Server.h"
 
+#include "ChangeLog.h"
 #include "Connection.h"
 #include "Log.h"
+#include "PgStore.h"
 
 #include <algorithm>
 #include <csignal>
@@ -52,9 +54,16 @@ void Server::run()
     std::vector<std::thread> threads;
     for (unsigned i = 1; i < count; ++i)
         threads.emplace_back([this] { m_io.run(); });
+    std::thread follower;
+    if (orsa::isPostgresqlUri(m_options.database))
+        follower = std::thread([this] { followOtherServices(); });
     m_io.run();
     for (std::thread& t : threads)
         t.join();
+    if (follower.joinable()) {
+        stopFollowing();
+        follower.join();
+    }
     m_serviceQueue.stop();
 }
 
@@ -100,7 +109,9 @@ void Server::accept()
 std::string Server::handle(orsa::Session& session, const std::string& frame)
 {
     std::lock_guard<std::mutex> lock(m_serviceMutex);
-    return m_service.handleFrame(session, frame);
+    std::string answer = m_service.handleFrame(session, frame);
+    publishIfLogged();
+    return answer;
 }
 
 bool Server::tryHandle(orsa::Session& session, const std::string& frame, std::string& answer)
@@ -109,7 +120,73 @@ bool Server::tryHandle(orsa::Session& session, const std::string& frame, std::st
     if (!lock)
         return false;
     answer = m_service.handleFrame(session, frame);
+    publishIfLogged();
     return true;
+}
+
+void Server::publishIfLogged()
+{
+    const std::int64_t newest = m_service.newestLogged();
+    if (newest == m_published)
+        return;
+    m_published = newest;
+    m_subscribers.publish(m_service);
+}
+
+void Server::follow(const Connection* connection, std::shared_ptr<orsa::Session> session,
+                    std::int64_t position, Subscribers::Deliver deliver)
+{
+    std::lock_guard<std::mutex> lock(m_serviceMutex);
+    m_subscribers.add(connection, std::move(session), position, std::move(deliver));
+    // What a resumed session missed goes out now, before anything newer.
+    m_subscribers.publish(m_service);
+}
+
+void Server::unfollow(const Connection* connection)
+{
+    std::lock_guard<std::mutex> lock(m_serviceMutex);
+    m_subscribers.remove(connection);
+}
+
+void Server::followOtherServices()
+{
+    constexpr auto kWait = std::chrono::milliseconds(500);
+    std::unique_ptr<orsa::PgStore> listener;
+    bool failing = false;
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(m_followMutex);
+            if (m_followStop)
+                return;
+        }
+        try {
+            if (!listener)
+                listener = std::make_unique<orsa::PgStore>(m_options.database);
+            if (listener->awaitNotification(orsa::kChangeChannel, kWait)) {
+                std::lock_guard<std::mutex> lock(m_serviceMutex);
+                m_subscribers.publish(m_service);
+            }
+            if (failing)
+                logLine("following the other services' changes again");
+            failing = false;
+        } catch (const std::exception& e) {
+            if (!failing)
+                logLine(std::string("cannot follow the other services' changes: ") + e.what());
+            failing = true;
+            listener.reset();
+            std::unique_lock<std::mutex> lock(m_followMutex);
+            m_followWake.wait_for(lock, 2 * kWait, [this] { return m_followStop; });
+        }
+    }
+}
+
+void Server::stopFollowing()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_followMutex);
+        m_followStop = true;
+    }
+    m_followWake.notify_all();
 }
 
 std::shared_ptr<orsa::Session> Server::resume(const std::string& token)

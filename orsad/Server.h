@@ -8,10 +8,12 @@
 #include "Service.h"
 #include "ServiceQueue.h"
 #include "SessionRegistry.h"
+#include "Subscribers.h"
 
 #include <asio.hpp>
 #include <asio/ssl.hpp>
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -46,12 +48,22 @@ public:
     }
     std::shared_ptr<orsa::Session> resume(const std::string& token);
     void closed(Connection* connection);
+    // A logged-in connection follows the change log from position on (see
+    // Subscribers::add) until it unfollows, logs out or closes.
+    void follow(const Connection* connection, std::shared_ptr<orsa::Session> session,
+                std::int64_t position, Subscribers::Deliver deliver);
+    void unfollow(const Connection* connection);
 
 private:
     void accept();
     void markSessions();
     void stop();
     void finishStop();
+    // Under the service's lock, after a request.
+    void publishIfLogged();
+    // The changes other services log in the same PostgreSQL database.
+    void followOtherServices();
+    void stopFollowing();
 
     const Options& m_options;
     orsa::Service& m_service;
@@ -68,6 +80,11 @@ private:
     std::mutex m_mutex;
     std::map<Connection*, std::weak_ptr<Connection>> m_connections;
     bool m_stopping = false;
+    Subscribers m_subscribers;    // under m_serviceMutex
+    std::int64_t m_published = 0; // under m_serviceMutex
+    std::mutex m_followMutex;
+    std::condition_variable m_followWake;
+    bool m_followStop = false;
 };
 
 } // namespace orsad

@@ -145,6 +145,8 @@ void SessionRegistry::load()
         session->loggedIn = true;
         session->userName = unhex(name);
         session->passwordSalt = unhex(salt);
+        // A new identity: changes it made before the restart are not told apart.
+        session->id = orsa::newGuid();
         m_entries[hash] = Entry{std::move(session), unhex(name), unhex(salt), 0,
                                 now - std::chrono::duration_cast<Clock::duration>(wallNow - at)};
     }

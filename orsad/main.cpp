@@ -64,6 +64,7 @@ int serve(orsad::Options& options)
     const bool passwordGiven = !options.adminPasswordFile.empty();
     serviceOptions.firstAdminPassword =
         passwordGiven ? firstLine(options.adminPasswordFile) : randomPassword();
+    serviceOptions.changeLogSize = options.limits.changeLogSize;
     orsa::Service service(std::move(store), orsad::hashIterations(), orsa::wallClock,
                           serviceOptions);
     if (service.createdDatabase()) {

@@ -1,6 +1,7 @@
 #include "Wire.h"
 
 #include "Bytes.h"
+#include "ChangeKinds.h"
 
 #include <cstring>
 
@@ -43,6 +44,7 @@ std::string encodeHello(const ClientHello& hello)
     putU32(payload, hello.version);
     putU32(payload, static_cast<std::uint32_t>(hello.token.size()));
     payload += hello.token;
+    putU64(payload, static_cast<std::uint64_t>(hello.lastRevision));
     return encodeControl(FrameType::Hello, 0, payload);
 }
 
@@ -61,11 +63,17 @@ bool decodeHello(const std::string& payload, ClientHello& out)
     if (payload.size() < 8)
         return false;
     out.version = getU32(payload.data());
-    const std::uint32_t size = getU32(payload.data() + 4);
-    if (size != payload.size() - 8)
+    // Enough to be refused by version: other versions lay the rest out differently.
+    if (out.version != kProtocolVersion)
+        return true;
+    if (payload.size() < 16)
         return false;
-    out.token = payload.substr(8);
-    return true;
+    const std::uint32_t size = getU32(payload.data() + 4);
+    if (size != payload.size() - 16)
+        return false;
+    out.token = payload.substr(8, size);
+    out.lastRevision = static_cast<std::int64_t>(getU64(payload.data() + 8 + size));
+    return out.lastRevision >= 0;
 }
 
 bool decodeHello(const std::string& payload, ServerHello& out)
@@ -79,6 +87,48 @@ bool decodeHello(const std::string& payload, ServerHello& out)
     out.status = static_cast<HelloStatus>(status);
     out.resumed = getU32(payload.data() + 8) != 0;
     out.keepAliveMs = getU32(payload.data() + 12);
+    return true;
+}
+
+namespace {
+constexpr std::size_t kPushHeadSize = 24;
+}
+
+std::string encodePush(const PushedChange& change)
+{
+    std::string payload;
+    putU64(payload, static_cast<std::uint64_t>(change.revision));
+    putU32(payload, change.kind);
+    putU32(payload, change.operation);
+    putU32(payload, change.own ? 1 : 0);
+    putU32(payload, change.cascaded ? 1 : 0);
+    payload += change.record;
+    return frameHeader(FrameType::Push, static_cast<std::uint16_t>(PushOp::Change), 0,
+                       static_cast<std::uint32_t>(payload.size())) +
+           payload;
+}
+
+std::string encodeResyncNeeded()
+{
+    return frameHeader(FrameType::Push, static_cast<std::uint16_t>(PushOp::ResyncNeeded), 0, 0);
+}
+
+bool decodePush(const std::string& payload, PushedChange& out)
+{
+    if (payload.size() < kPushHeadSize)
+        return false;
+    const char* p = payload.data();
+    out.revision = static_cast<std::int64_t>(getU64(p));
+    out.kind = getU32(p + 8);
+    out.operation = getU32(p + 12);
+    out.own = getU32(p + 16) != 0;
+    out.cascaded = getU32(p + 20) != 0;
+    const ChangeKindInfo* kind = changeKindInfo(out.kind);
+    if (!kind || out.revision <= 0 || out.operation < static_cast<std::uint32_t>(ChangeOp::Add) ||
+        out.operation > static_cast<std::uint32_t>(ChangeOp::Delete) ||
+        payload.size() - kPushHeadSize != kind->recordSize)
+        return false;
+    out.record = payload.substr(kPushHeadSize);
     return true;
 }
 

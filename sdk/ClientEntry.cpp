@@ -1,5 +1,6 @@
-// CreateOrsa, DestroyOrsa and BizOrsaLastCreateError, the library's only
-// exported symbols.
+// CreateOrsa, DestroyOrsa, BizOrsaLastCreateError and BizOrsaGetChangeFeed,
+// the library's only exported symbols.
+#include "BizOrsaChangeFeed.h"
 #include "BizOrsaCreateError.h"
 #include "EmbeddedTransport.h"
 #include "HashCost.h"
@@ -81,4 +82,9 @@ void DestroyOrsa(IBizOrsaClient* hub)
 {
     if (hub)
         static_cast<orsa::Hub*>(hub)->destroy();
+}
+
+IBizOrsaChangeFeed* BizOrsaGetChangeFeed(IBizOrsaClient* hub)
+{
+    return hub ? static_cast<orsa::Hub*>(hub)->changeFeed() : nullptr;
 }

@@ -1,4 +1,6 @@
 // The service running inside the client process: frames pass in memory.
+// Changes reach the hub after each of its requests: its own, and those other
+// services made in the same database file meanwhile.
 #ifndef ORSA_SDK_EMBEDDEDTRANSPORT_H
 #define ORSA_SDK_EMBEDDEDTRANSPORT_H
 
@@ -26,12 +28,18 @@ public:
         if (!decodeAnswer(m_service.handleFrame(m_session, frame), answer) || answer.sid != sid ||
             answer.op != op)
             answer = failure(op, sid, BIZORSA_E_INTERNAL);
+        const FeedBatch batch = m_service.feed(m_session, m_position);
+        if (batch.resyncNeeded)
+            inbox().resyncNeeded();
+        for (const PushedChange& change : batch.changes)
+            inbox().pushed(change);
         inbox().answered(std::move(answer));
     }
 
 private:
     Service m_service;
     Session m_session;
+    std::int64_t m_position = 0; // in the change log
 };
 
 } // namespace orsa

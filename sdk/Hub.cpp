@@ -1,7 +1,9 @@
 #include "Hub.h"
 
 #include "BizOrsaResultCodes.h"
+#include "ChangeKinds.h"
 
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -122,6 +124,57 @@ void Hub::answered(Answer answer)
         deliver(answer);
     else
         m_wake.notify_one();
+}
+
+bool Hub::running()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return !m_stopping;
+}
+
+IBizOrsaChangeFeed* Hub::changeFeed()
+{
+    return running() ? this : nullptr;
+}
+
+int Hub::SetChangeSink(IBizOrsaChangeSink* sink)
+{
+    if (!running())
+        return BIZORSA_REFUSED;
+    m_changeSink.store(sink);
+    return 0;
+}
+
+// Both on the thread that delivers answers: a callback under way when
+// destroy() begins ends before it returns, as for answers.
+void Hub::pushed(const PushedChange& change)
+{
+    // A change the server sends again after a reconnection was delivered already.
+    if (change.revision <= m_lastRevision || !running())
+        return;
+    m_lastRevision = change.revision;
+    IBizOrsaChangeSink* sink = m_changeSink.load();
+    if (!sink)
+        return;
+    // Copied so that the record's fields are aligned for its type.
+    alignas(std::max_align_t) char record[kLargestChangeRecord];
+    std::memcpy(record, change.record.data(), change.record.size());
+    BizOrsaChange out{};
+    out.revision = change.revision;
+    out.kind = static_cast<int>(change.kind);
+    out.operation = static_cast<int>(change.operation);
+    out.own = change.own ? 1 : 0;
+    out.cascaded = change.cascaded ? 1 : 0;
+    out.recordSize = static_cast<int>(change.record.size());
+    out.record = record;
+    sink->OnChange(&out);
+}
+
+void Hub::resyncNeeded()
+{
+    IBizOrsaChangeSink* sink = m_changeSink.load();
+    if (sink && running())
+        sink->OnResyncNeeded();
 }
 
 void Hub::destroy()

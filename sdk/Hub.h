@@ -3,6 +3,7 @@
 #ifndef ORSA_SDK_HUB_H
 #define ORSA_SDK_HUB_H
 
+#include "BizOrsaChangeFeed.h"
 #include "BizOrsaClientLib.h"
 #include "Frame.h"
 #include "SubInterfaces.h"
@@ -27,7 +28,7 @@ struct CallArg {
     bool isText = false;
 };
 
-class Hub final : public IBizOrsaClient, private AnswerInbox
+class Hub final : public IBizOrsaClient, public IBizOrsaChangeFeed, private AnswerInbox
 {
 public:
     explicit Hub(std::unique_ptr<Transport> transport);
@@ -47,6 +48,14 @@ public:
     ORSA_FOR_EACH_IFACE(ORSA_HUB_SLOTS)
 #undef ORSA_HUB_SLOTS
 
+    int SetChangeSink(IBizOrsaChangeSink* sink) override;
+    long long LastRevision() override
+    {
+        return m_lastRevision;
+    }
+    // Null once destroyed.
+    IBizOrsaChangeFeed* changeFeed();
+
     // A positive request number, or BIZORSA_REFUSED.
     int request(Op op, std::initializer_list<CallArg> args);
 
@@ -62,6 +71,14 @@ private:
     static void keepRemnant(Hub* hub);
     void run();
     void answered(Answer answer) override;
+    void pushed(const PushedChange& change) override;
+    void resyncNeeded() override;
+    std::int64_t lastRevision() const override
+    {
+        return m_lastRevision;
+    }
+    // False once destroy() began.
+    bool running();
     bool hasSink(Iface iface) const;
     void deliver(const Answer& answer);
 
@@ -82,6 +99,8 @@ private:
 #undef ORSA_API_MEMBER
 
     Sinks m_sinks;
+    std::atomic<IBizOrsaChangeSink*> m_changeSink{nullptr};
+    std::atomic<long long> m_lastRevision{0};
     std::unique_ptr<Transport> m_transport;
     // The transport has a thread of its own; the hub then needs none.
     const bool m_direct;

@@ -180,6 +180,9 @@ void NetworkTransport::onHandshake(const std::shared_ptr<Link>& link, const asio
     }
     ClientHello hello;
     hello.token = m_token;
+    // Only a session to resume has a place in the change log; the first
+    // connection is made before the hub attaches.
+    hello.lastRevision = m_token.empty() ? 0 : inbox().lastRevision();
     write(link, encodeHello(hello));
     read(link);
 }
@@ -244,13 +247,14 @@ void NetworkTransport::takeFrames(const std::shared_ptr<Link>& link)
             return;
         const std::string frame = link->in.substr(0, size);
         link->in.erase(0, size);
-        onFrame(link, head.type, frame);
+        onFrame(link, head, frame);
     }
 }
 
-void NetworkTransport::onFrame(const std::shared_ptr<Link>& link, std::uint8_t type,
+void NetworkTransport::onFrame(const std::shared_ptr<Link>& link, const FrameHead& head,
                                const std::string& frame)
 {
+    const std::uint8_t type = head.type;
     const std::string payload = frame.substr(kFrameHeaderSize);
     if (!link->ready) {
         if (type == static_cast<std::uint8_t>(FrameType::Hello))
@@ -266,8 +270,11 @@ void NetworkTransport::onFrame(const std::shared_ptr<Link>& link, std::uint8_t t
     case FrameType::SessionToken:
         m_token = payload;
         return;
+    case FrameType::Push:
+        onPush(link, head.op, payload);
+        return;
     default:
-        // Pongs, the server's own messages, and types of later versions.
+        // Pongs and types of later versions.
         return;
     }
 }
@@ -311,6 +318,26 @@ void NetworkTransport::onAnswer(const std::shared_ptr<Link>& link, const std::st
     if (answer.op == Op::Logout && answer.result >= 0)
         m_token.clear();
     inbox().answered(std::move(answer));
+}
+
+void NetworkTransport::onPush(const std::shared_ptr<Link>& link, std::uint16_t op,
+                              const std::string& payload)
+{
+    switch (static_cast<PushOp>(op)) {
+    case PushOp::Change: {
+        PushedChange change;
+        if (!decodePush(payload, change)) {
+            lose(link, "the server sent a damaged change");
+            return;
+        }
+        inbox().pushed(change);
+        return;
+    }
+    case PushOp::ResyncNeeded:
+        inbox().resyncNeeded();
+        return;
+    }
+    // Messages of later versions.
 }
 
 void NetworkTransport::flush(const std::shared_ptr<Link>& link)

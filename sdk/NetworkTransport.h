@@ -56,7 +56,9 @@ private:
     bool trusted(Link& link);
     void read(const std::shared_ptr<Link>& link);
     void takeFrames(const std::shared_ptr<Link>& link);
-    void onFrame(const std::shared_ptr<Link>& link, std::uint8_t type, const std::string& frame);
+    void onFrame(const std::shared_ptr<Link>& link, const FrameHead& head,
+                 const std::string& frame);
+    void onPush(const std::shared_ptr<Link>& link, std::uint16_t op, const std::string& payload);
     void onHello(const std::shared_ptr<Link>& link, const std::string& payload);
     void onAnswer(const std::shared_ptr<Link>& link, const std::string& frame);
     void write(const std::shared_ptr<Link>& link, std::string frame);

@@ -4,6 +4,7 @@
 #define ORSA_SDK_TRANSPORT_H
 
 #include "Frame.h"
+#include "Wire.h"
 
 #include <string>
 
@@ -14,6 +15,14 @@ class AnswerInbox
 {
 public:
     virtual void answered(Answer answer) = 0;
+    // The server's changes, in revision order, and its notice that some were
+    // lost: on the thread that delivers answers (the transport's own, or the
+    // hub's during send()).
+    virtual void pushed(const PushedChange& change) = 0;
+    virtual void resyncNeeded() = 0;
+    // The revision of the last change delivered: where a resumed session
+    // goes on from.
+    virtual std::int64_t lastRevision() const = 0;
 
 protected:
     ~AnswerInbox() = default;

@@ -1,6 +1,7 @@
 // Accounts, login and logout. Only salted hashes of passwords are stored;
 // answers never carry a password.
 #include "BizOrsaRights.h"
+#include "ChangeLog.h"
 #include "LoginThrottle.h"
 #include "Schema.h"
 #include "Secrets.h"
@@ -133,7 +134,7 @@ Reply handleLogin(Call& call)
         return failure(BIZORSA_E_NOT_LOGGED_IN);
     }
     clearLoginFailures(call.db, name);
-    call.session = Session{true, name, salt};
+    call.session = Session{true, name, salt, newGuid(), logReach(call.db).newest};
     return {};
 }
 

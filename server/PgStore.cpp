@@ -3,6 +3,7 @@
 #include "DialectText.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cctype>
@@ -202,6 +203,38 @@ void PgStore::keepConnected()
     if (PQstatus(m_conn) != CONNECTION_OK)
         throw DbError(std::string("connect: ") + PQerrorMessage(m_conn));
     Result(checked(PQexec(m_conn, kSession), "exec"));
+}
+
+namespace {
+
+// Takes every notification already read; true when there was one.
+bool takeNotifications(PGconn* conn)
+{
+    bool any = false;
+    while (PGnotify* n = PQnotifies(conn)) {
+        any = true;
+        PQfreemem(n);
+    }
+    return any;
+}
+
+} // namespace
+
+bool PgStore::awaitNotification(const std::string& channel, std::chrono::milliseconds most)
+{
+    bool missed = false;
+    if (!m_listening || PQstatus(m_conn) != CONNECTION_OK) {
+        m_listening = false;
+        exec("LISTEN " + channel);
+        m_listening = true;
+        missed = true;
+    }
+    if (takeNotifications(m_conn))
+        return true;
+    pollfd socket{PQsocket(m_conn), POLLIN, 0};
+    if (::poll(&socket, 1, static_cast<int>(most.count())) > 0 && !PQconsumeInput(m_conn))
+        m_listening = false;
+    return takeNotifications(m_conn) || missed;
 }
 
 PgStore::~PgStore()

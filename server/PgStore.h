@@ -6,6 +6,7 @@
 
 #include "Store.h"
 
+#include <chrono>
 #include <unordered_map>
 
 struct pg_conn;
@@ -36,6 +37,11 @@ public:
     bool isEmpty() override;
     std::string dialect(const std::string& schema) const override;
 
+    // Listens on the channel, then waits at most the time for a notification
+    // on it. True when one came, or when it may have been missed because the
+    // connection was made again. Throws DbError when it cannot listen.
+    bool awaitNotification(const std::string& channel, std::chrono::milliseconds most);
+
     // For the cursors: a result that is not an error, or DbError.
     pg_result* checked(pg_result* result, const char* what);
     pg_conn* handle() const { return m_conn; }
@@ -54,6 +60,7 @@ private:
     pg_conn* m_conn = nullptr;
     int m_changes = 0;
     bool m_inTransaction = false;
+    bool m_listening = false;
     std::unordered_map<std::string, Prepared> m_prepared;
 };
 

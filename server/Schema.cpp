@@ -14,8 +14,9 @@ namespace {
 //    salt and hash as BLOBs, failed logins.
 // 3: references declared, deletes cascading through them; "no role" and "no
 //    parent" are NULL.
+// 4: the change log.
 // Versions 1 and 2 were SQLite only: a PostgreSQL database starts at 3.
-constexpr int kSchemaVersion = 3;
+constexpr int kSchemaVersion = 4;
 
 // Rows keep insertion order through their rowid: queries answer in it.
 // References without ON DELETE keep the referenced row while it is named.
@@ -61,6 +62,19 @@ CREATE INDEX view_channels_by_channel ON view_channels(channel_guid);
 CREATE TABLE servers(guid TEXT PRIMARY KEY, name TEXT NOT NULL, "user" TEXT NOT NULL,
     password TEXT NOT NULL, ip TEXT NOT NULL, port INTEGER NOT NULL, type INTEGER NOT NULL{order});
 )";
+
+// One row per changed record, kept apart from the tables it describes: the
+// migrations that rebuild those leave it alone, and a database taken back to
+// an earlier version by hand may still hold it.
+const char* const kChangeLogTable =
+    "CREATE TABLE IF NOT EXISTS change_log(revision BIGINT PRIMARY KEY, kind INTEGER NOT NULL, "
+    "operation INTEGER NOT NULL, cascaded INTEGER NOT NULL, origin TEXT NOT NULL, "
+    "record {blob} NOT NULL)";
+
+void createChangeLog(Store& db)
+{
+    db.exec(db.dialect(kChangeLogTable));
+}
 
 const char* const kVersionTable = "CREATE TABLE service_version(version INTEGER NOT NULL)";
 
@@ -201,6 +215,7 @@ struct Migration {
 const Migration kMigrations[] = {
     {2, upgradeFrom1},
     {3, declareReferences},
+    {4, createChangeLog},
 };
 
 } // namespace
@@ -243,6 +258,7 @@ bool prepareDatabase(Store& db, int hashIterations, const std::string& adminPass
 void createTables(Store& db)
 {
     db.exec(db.dialect(kTables));
+    createChangeLog(db);
     db.exec(kLoginFailuresTable);
     db.exec(kVersionTable);
     recordVersion(db);

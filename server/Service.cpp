@@ -1,5 +1,6 @@
 #include "Service.h"
 
+#include "ChangeLog.h"
 #include "Rights.h"
 #include "Schema.h"
 #include "ServiceHandlers_p.h"
@@ -68,6 +69,22 @@ std::int32_t resultOf(DbError::Problem problem, const OpInfo& info)
     }
 }
 
+// The store tells the recorder of the request's transactions while it runs.
+class Observing
+{
+public:
+    Observing(Store& store, TransactionObserver* observer) : m_store(store)
+    {
+        m_store.observe(observer);
+    }
+    ~Observing() { m_store.observe(nullptr); }
+    Observing(const Observing&) = delete;
+    Observing& operator=(const Observing&) = delete;
+
+private:
+    Store& m_store;
+};
+
 } // namespace
 
 std::int64_t wallClock()
@@ -84,7 +101,8 @@ Service::Service(const std::string& databasePath, int hashIterations, Clock cloc
 
 Service::Service(std::unique_ptr<Store> store, int hashIterations, Clock clock,
                  const ServiceOptions& options)
-    : m_store(std::move(store)), m_settings{hashIterations, std::move(clock)}
+    : m_store(std::move(store)), m_settings{hashIterations, std::move(clock),
+                                            std::max<std::int64_t>(1, options.changeLogSize)}
 {
     m_created = prepareDatabase(*m_store, hashIterations, options.firstAdminPassword);
 }
@@ -98,8 +116,13 @@ Reply Service::run(Session& session, const OpInfo& info, const Request& request)
         return failure(BIZORSA_E_INVALID_ARGUMENT);
     if (caller && !permits(info.access, *caller, request.args))
         return failure(BIZORSA_E_FORBIDDEN);
-    Call call{*m_store, session, caller ? &*caller : nullptr, m_settings, request.args};
-    return kHandlers[static_cast<std::size_t>(request.op)](call);
+    Call call{*m_store, session, caller ? &*caller : nullptr, m_settings, request.args, {}};
+    const std::unique_ptr<ChangeRecorder> recorder = ChangeRecorder::forRequest(call, request.op);
+    const Observing observing(*m_store, recorder.get());
+    Reply reply = kHandlers[static_cast<std::size_t>(request.op)](call);
+    if (recorder && recorder->newest())
+        m_newestLogged = recorder->newest();
+    return reply;
 }
 
 Reply Service::runAgainOnConflict(Session& session, const OpInfo& info, const Request& request)
@@ -138,6 +161,49 @@ Answer Service::handle(Session& session, const Request& request)
         answer.records = std::move(reply.records);
     }
     return answer;
+}
+
+FeedBatch Service::feed(Session& session, std::int64_t& position)
+{
+    // Rows read at a time: each read ends at the log's newest revision, which
+    // bounds the number of reads.
+    constexpr std::size_t kRowsPerRead = 1000;
+    FeedBatch batch;
+    try {
+        const std::optional<Caller> caller = currentCaller(*m_store, session);
+        if (!caller)
+            return batch;
+        position = std::max(position, session.loggedInAt);
+        const LogReach reach = logReach(*m_store);
+        if (position >= reach.newest)
+            return batch;
+        if (position + 1 < reach.oldest) {
+            batch.resyncNeeded = true;
+            position = reach.newest;
+            return batch;
+        }
+        std::size_t read = kRowsPerRead;
+        while (read == kRowsPerRead && position < reach.newest) {
+            std::vector<LoggedChange> rows = changesAfter(*m_store, position, kRowsPerRead);
+            read = rows.size();
+            for (LoggedChange& c : rows) {
+                position = c.revision;
+                if (!showTo(*caller, c))
+                    continue;
+                PushedChange pushed;
+                pushed.revision = c.revision;
+                pushed.kind = static_cast<std::uint32_t>(c.kind);
+                pushed.operation = static_cast<std::uint32_t>(c.operation);
+                pushed.own = !session.id.empty() && c.origin == session.id;
+                pushed.cascaded = c.cascaded;
+                pushed.record = std::move(c.record);
+                batch.changes.push_back(std::move(pushed));
+            }
+        }
+    } catch (const std::exception&) {
+        // Read again on the next turn, from where it stopped.
+    }
+    return batch;
 }
 
 std::string Service::handleFrame(Session& session, const std::string& frame)

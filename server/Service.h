@@ -7,11 +7,14 @@
 #include "Frame.h"
 #include "ServiceOptions.h"
 #include "Store.h"
+#include "Wire.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orsa {
 
@@ -25,6 +28,10 @@ struct Session {
     // The salt of the password it logged in with. A new password comes with a
     // new salt, which ends the account's other sessions.
     std::string passwordSalt;
+    // Random, per login: tells the session's own changes from others'.
+    std::string id;
+    // The change log's newest revision when it logged in.
+    std::int64_t loggedInAt = 0;
 };
 
 // Milliseconds since the epoch. Failed logins are timed by it alone, so that
@@ -39,6 +46,15 @@ struct ServiceSettings {
     // hash records its own count and is checked with it.
     int hashIterations;
     Clock clock;
+    // How many of the newest changes the change log keeps.
+    std::int64_t changeLogSize;
+};
+
+// What a session has not yet had of the change log.
+struct FeedBatch {
+    // The log no longer reaches back to where the session was.
+    bool resyncNeeded = false;
+    std::vector<PushedChange> changes;
 };
 
 class Service
@@ -63,6 +79,14 @@ public:
     std::string handleFrame(Session& session, const std::string& frame);
     Answer handle(Session& session, const Request& request);
 
+    // The changes after `position` that the session may see, as it may see
+    // them; moves position past what it read. Position 0 stands for the
+    // session's login. Nothing for a session no longer logged in; what was
+    // read so far when the log cannot be read now.
+    FeedBatch feed(Session& session, std::int64_t& position);
+    // The newest revision this service logged; 0 before any.
+    std::int64_t newestLogged() const { return m_newestLogged; }
+
 private:
     Reply run(Session& session, const OpInfo& info, const Request& request);
     Reply runAgainOnConflict(Session& session, const OpInfo& info, const Request& request);
@@ -70,6 +94,7 @@ private:
     std::unique_ptr<Store> m_store;
     ServiceSettings m_settings;
     bool m_created = false;
+    std::atomic<std::int64_t> m_newestLogged{0};
 };
 
 } // namespace orsa

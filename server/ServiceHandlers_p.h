@@ -26,6 +26,8 @@ struct Call {
     const Caller* caller; // null for a request that needs no login
     const ServiceSettings& settings;
     const std::vector<Arg>& args;
+    // The guid of the record an add makes, once made.
+    std::string addedGuid;
     const std::string& text(std::size_t i) const { return args[i].text; }
     int number(std::size_t i) const { return args[i].number; }
 };
@@ -156,6 +158,7 @@ template <class Rec, class Fill, class Write>
 Reply addRecord(Call& call, const char* query, Fill fill, Write write)
 {
     const std::string guid = newGuid();
+    call.addedGuid = guid;
     Transaction t(call.db);
     write(guid);
     Reply reply = fetchAdded<Rec>(call.db, query, fill, guid);

@@ -9,6 +9,9 @@ namespace orsa {
 struct ServiceOptions {
     // The password of the account "admin" put into a database the service creates.
     std::string firstAdminPassword = "admin";
+    // How many of the newest changes the change log keeps for sessions that
+    // come back after a loss; one further back must reload everything.
+    std::int64_t changeLogSize = 100000;
 };
 
 } // namespace orsa

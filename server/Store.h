@@ -63,6 +63,18 @@ public:
     virtual std::int64_t integer(int column) const = 0;
 };
 
+// Told of each data transaction of a store, inside it: to read what the
+// transaction is about to change, and to write alongside before it commits.
+class TransactionObserver
+{
+public:
+    virtual void begun() = 0;
+    virtual void committing() = 0;
+
+protected:
+    ~TransactionObserver() = default;
+};
+
 class Store
 {
 public:
@@ -91,6 +103,13 @@ public:
     // {order} ends a column list with what keeps the rows' insertion order
     // readable as the column rowid.
     virtual std::string dialect(const std::string& schema) const = 0;
+
+    // Null for none; the observer outlives its transactions.
+    void observe(TransactionObserver* observer) { m_observer = observer; }
+    TransactionObserver* observer() const { return m_observer; }
+
+private:
+    TransactionObserver* m_observer = nullptr;
 };
 
 // A statement of a store; bound values are kept by the store.
@@ -141,7 +160,21 @@ public:
     enum Kind { Data, Schema };
     explicit Transaction(Store& store, Kind kind = Data) : m_store(store)
     {
-        kind == Data ? m_store.begin() : m_store.beginSchemaChange();
+        if (kind == Schema) {
+            m_store.beginSchemaChange();
+            return;
+        }
+        m_store.begin();
+        m_observer = m_store.observer();
+        if (!m_observer)
+            return;
+        try {
+            m_observer->begun();
+        } catch (...) {
+            // No destructor runs for a constructor that throws.
+            m_store.rollback();
+            throw;
+        }
     }
     ~Transaction()
     {
@@ -152,12 +185,15 @@ public:
     Transaction& operator=(const Transaction&) = delete;
     void commit()
     {
+        if (m_observer)
+            m_observer->committing();
         m_store.commit();
         m_done = true;
     }
 
 private:
     Store& m_store;
+    TransactionObserver* m_observer = nullptr;
     bool m_done = false;
 };
 

@@ -235,7 +235,7 @@ void tst_SdkStorage::secondVersionGetsReferences()
     TestHub t(address(path));
     QVERIFY2(t.hub, BizOrsaLastCreateError());
     QVERIFY(t.login());
-    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("3"));
+    QCOMPARE(query(path, "SELECT version FROM service_version;"), QByteArray("4"));
     const Callback accounts = t.wait(t.account()->QueryAccount(""));
     QCOMPARE(accounts.count, 3);
     QCOMPARE(text(accounts.record<tabACCOUNT>(0).userName), QByteArray("ann"));
@@ -271,8 +271,8 @@ void tst_SdkStorage::refusedWithReason_data()
         {
             TestHub t(address(path));
         }
-        return sqlite(path, "UPDATE service_version SET version = 4;");
-    }) << "the database was made by a newer version of the service (version 4";
+        return sqlite(path, "UPDATE service_version SET version = 5;");
+    }) << "the database was made by a newer version of the service (version 5";
     QTest::newRow("version table without a version") << Spoil([](const QString& path) {
         {
             TestHub t(address(path));
