@@ -231,7 +231,7 @@ struct Step {
 
 } // namespace
 
-class tst_ChangeFeedOrsad : public QObject
+class tst_RemoteChangesOrsad : public QObject
 {
     Q_OBJECT
 
@@ -273,7 +273,7 @@ private:
     std::unique_ptr<Writer> m_a;
 };
 
-void tst_ChangeFeedOrsad::initTestCase()
+void tst_RemoteChangesOrsad::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
@@ -284,13 +284,13 @@ void tst_ChangeFeedOrsad::initTestCase()
     QVERIFY(m_a->ok(m_a->hub->GetAccountInterface()->Login("admin", "admin")));
 }
 
-void tst_ChangeFeedOrsad::init()
+void tst_RemoteChangesOrsad::init()
 {
     QVERIFY(connectB());
     QVERIFY(core()->changeFeedAvailable());
 }
 
-bool tst_ChangeFeedOrsad::runSteps(const QList<Step>& steps)
+bool tst_RemoteChangesOrsad::runSteps(const QList<Step>& steps)
 {
     Observer b;
     for (const Step& step : steps) {
@@ -309,7 +309,7 @@ bool tst_ChangeFeedOrsad::runSteps(const QList<Step>& steps)
     return !b.outOfOrder && b.resyncs == 0;
 }
 
-void tst_ChangeFeedOrsad::everyKindReachesB()
+void tst_RemoteChangesOrsad::everyKindReachesB()
 {
     Writer& a = *m_a;
     IBizOrsaClient* h = a.hub;
@@ -393,7 +393,7 @@ void tst_ChangeFeedOrsad::everyKindReachesB()
     compareWithFreshClient();
 }
 
-void tst_ChangeFeedOrsad::ownChangesAnnouncedOnce()
+void tst_RemoteChangesOrsad::ownChangesAnnouncedOnce()
 {
     Observer b;
     QVERIFY(core()->AddView(QStringLiteral("Own"), 4));
@@ -411,7 +411,7 @@ void tst_ChangeFeedOrsad::ownChangesAnnouncedOnce()
     compareWithFreshClient();
 }
 
-void tst_ChangeFeedOrsad::thousandChangesMatchAFreshClient()
+void tst_RemoteChangesOrsad::thousandChangesMatchAFreshClient()
 {
     Writer& a = *m_a;
     IBizOrsaClient* h = a.hub;
@@ -455,5 +455,5 @@ void tst_ChangeFeedOrsad::thousandChangesMatchAFreshClient()
     compareWithFreshClient();
 }
 
-QTEST_GUILESS_MAIN(tst_ChangeFeedOrsad)
-#include "tst_changefeed_orsad.moc"
+QTEST_GUILESS_MAIN(tst_RemoteChangesOrsad)
+#include "tst_remotechanges_orsad.moc"

@@ -155,7 +155,7 @@ struct ChangeLog : QObject {
 
 } // namespace
 
-class tst_ChangeFeed : public QObject
+class tst_RemoteChanges : public QObject
 {
     Q_OBJECT
 private slots:
@@ -173,21 +173,21 @@ private slots:
     void reExportDetachesTheSink();
 };
 
-void tst_ChangeFeed::initTestCase()
+void tst_RemoteChanges::initTestCase()
 {
     QVERIFY(exportScripted());
     QVERIFY(core()->changeFeedAvailable());
     QVERIFY(feed().sinks().last());
 }
 
-void tst_ChangeFeed::init()
+void tst_RemoteChanges::init()
 {
     ScriptedFeed::offered = true;
     settle();
     clearCache();
 }
 
-void tst_ChangeFeed::appliesEachKind_data()
+void tst_RemoteChanges::appliesEachKind_data()
 {
     QTest::addColumn<int>("kindCase");
     QTest::addColumn<int>("operation");
@@ -199,7 +199,7 @@ void tst_ChangeFeed::appliesEachKind_data()
     }
 }
 
-void tst_ChangeFeed::appliesEachKind()
+void tst_RemoteChanges::appliesEachKind()
 {
     QFETCH(int, kindCase);
     QFETCH(int, operation);
@@ -251,7 +251,7 @@ void tst_ChangeFeed::appliesEachKind()
     QCOMPARE(log.resyncs, 0);
 }
 
-void tst_ChangeFeed::ownChangesChangeNothing()
+void tst_RemoteChanges::ownChangesChangeNothing()
 {
     const KindCase& region = kindCases()[3];
     const KindCase& view = kindCases()[7];
@@ -275,7 +275,7 @@ void tst_ChangeFeed::ownChangesChangeNothing()
     QCOMPARE(log.batches, QList<uint>{uint(RemoteChange::View)});
 }
 
-void tst_ChangeFeed::oneBatchPerTurn()
+void tst_RemoteChanges::oneBatchPerTurn()
 {
     SignalLog facade;
     ChangeLog log;
@@ -301,7 +301,7 @@ void tst_ChangeFeed::oneBatchPerTurn()
         QVERIFY(log.revisions[i] > log.revisions[i - 1]);
 }
 
-void tst_ChangeFeed::cascadedDeletesAnnouncedOnce()
+void tst_RemoteChanges::cascadedDeletesAnnouncedOnce()
 {
     const CacheState empty = cacheState();
     // A region with two filings, a video and an alarm grant; a view with two placements.
@@ -350,7 +350,7 @@ void tst_ChangeFeed::cascadedDeletesAnnouncedOnce()
     QCOMPARE(cacheState(), empty);
 }
 
-void tst_ChangeFeed::resyncNeeded()
+void tst_RemoteChanges::resyncNeeded()
 {
     SignalLog facade;
     ChangeLog log;
@@ -365,7 +365,7 @@ void tst_ChangeFeed::resyncNeeded()
     QCOMPARE(facade.lines.size(), 2);
 }
 
-void tst_ChangeFeed::malformedChangesSkipped_data()
+void tst_RemoteChanges::malformedChangesSkipped_data()
 {
     QTest::addColumn<FeedChange>("change");
     const tabREGIONINFO region{"r1", "", "Hall", 1, ""};
@@ -389,7 +389,7 @@ void tst_ChangeFeed::malformedChangesSkipped_data()
     QTest::newRow("no record") << c;
 }
 
-void tst_ChangeFeed::malformedChangesSkipped()
+void tst_RemoteChanges::malformedChangesSkipped()
 {
     QFETCH(FeedChange, change);
     const CacheState empty = cacheState();
@@ -404,7 +404,7 @@ void tst_ChangeFeed::malformedChangesSkipped()
     QCOMPARE(facade.lines, QStringList{QStringLiteral("signalAddAccount(wang||1|w@x|roleA)")});
 }
 
-void tst_ChangeFeed::sdkWithoutFeed()
+void tst_RemoteChanges::sdkWithoutFeed()
 {
     static ScriptedSdk plain;
     ScriptedFeed::offered = false;
@@ -422,7 +422,7 @@ void tst_ChangeFeed::sdkWithoutFeed()
     QVERIFY(core()->changeFeedAvailable());
 }
 
-void tst_ChangeFeed::reExportDetachesTheSink()
+void tst_RemoteChanges::reExportDetachesTheSink()
 {
     static ScriptedSdk second;
     const CacheState empty = cacheState();
@@ -454,5 +454,5 @@ void tst_ChangeFeed::reExportDetachesTheSink()
     QVERIFY(feed().sinks().last());
 }
 
-QTEST_GUILESS_MAIN(tst_ChangeFeed)
-#include "tst_changefeed.moc"
+QTEST_GUILESS_MAIN(tst_RemoteChanges)
+#include "tst_remotechanges.moc"
