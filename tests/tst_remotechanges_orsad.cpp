@@ -1,6 +1,7 @@
 // Two clients on one orsad: A writes through the SDK itself, B is the data
 // layer of this process. B's cache follows A's changes through the change
 // feed, and ends as a client that loads everything afresh would see it.
+// Each slot but the first connects B again.
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 #include "sdk/RecordingSink.h"
@@ -241,24 +242,41 @@ private slots:
     void everyKindReachesB();
     void ownChangesAnnouncedOnce();
     void thousandChangesMatchAFreshClient();
+    void readerWithoutRights();
+    void resumeAfterLoss_data();
+    void resumeAfterLoss();
 
 private:
     // B: the data layer, logged in and loaded.
     bool connectB(const QString& user = QStringLiteral("admin"),
-                  const QString& password = QStringLiteral("admin"))
+                  const QString& password = QStringLiteral("admin"), OrsadProcess* orsad = nullptr)
     {
         return core()->ExportInterFace(EventReceiver::instance(), QStringLiteral("127.0.0.1"),
-                                       short(m_orsad->port()), false) &&
+                                       short((orsad ? orsad : m_orsad.get())->port()), false) &&
                core()->AccountLogin(user, password) && core()->getCacheFromSDK();
     }
+    // The bulk load an application runs on signalResyncNeeded.
+    static bool reload()
+    {
+        bool accounts = false, roles = false, permissions = false;
+        core()->getAccountFromSDK(QString(), accounts);
+        core()->getRoleFromSDK(QString(), roles);
+        core()->getRolePermissionFromSDK(QString(), permissions);
+        return core()->getCacheFromSDK() && accounts && roles && permissions;
+    }
     // What B holds now, and what a client that logs in now loads.
-    void compareWithFreshClient()
+    void compareWithFreshClient(const QString& user = QStringLiteral("admin"),
+                                const QString& password = QStringLiteral("admin"))
     {
         const Snapshot followed = cachedLists();
-        QVERIFY(connectB());
+        QVERIFY(connectB(user, password));
         const Snapshot fresh = cachedLists();
-        for (auto it = fresh.cbegin(); it != fresh.cend(); ++it)
-            QCOMPARE(followed.value(it.key()), it.value());
+        for (auto it = fresh.cbegin(); it != fresh.cend(); ++it) {
+            QVERIFY2(followed.value(it.key()) == it.value(),
+                     qPrintable(it.key() + QLatin1String(": ") +
+                                followed.value(it.key()).join(QLatin1Char(',')) +
+                                QLatin1String(" / ") + it.value().join(QLatin1Char(','))));
+        }
     }
     // Waits until B has seen count more changes than before.
     bool awaitChanges(const Observer& observer, int count)
@@ -453,6 +471,91 @@ void tst_RemoteChangesOrsad::thousandChangesMatchAFreshClient()
     QVERIFY(QTest::qWaitFor([&] { return b.changes.endsWith(QStringLiteral("role add")); }, 60000));
     QVERIFY(!b.outOfOrder);
     compareWithFreshClient();
+}
+
+// A reader without manage.accounts, manage.devices or manage.servers.
+void tst_RemoteChangesOrsad::readerWithoutRights()
+{
+    Writer& a = *m_a;
+    IBizOrsaClient* h = a.hub;
+    const QByteArray role = a.added<tabROLEINFO>(h->GetRoleInterface()->AddRole("Readers", ""));
+    QVERIFY(!role.isEmpty());
+    QVERIFY(a.ok(h->GetAccountInterface()->AddAccount("reader", "", "", "pw-reader", role)));
+    QVERIFY(connectB(QStringLiteral("reader"), QStringLiteral("pw-reader")));
+    Observer b;
+
+    QVERIFY(a.ok(h->GetAccountInterface()->AddAccount("other", "1", "", "pw-other", role)));
+    QVERIFY(a.ok(h->GetAccountInterface()->EditAccount("reader", "139", "", "", role)));
+    const QByteArray device = a.added<tabDEVICEINFO>(h->GetDeviceInterface()->AddDevice(
+        "NVR", "DS09", "admin", "secret", "10.0.0.2", 80, 0, 1, 2));
+    const QByteArray server = a.added<tabSERVERINFO>(
+        h->GetServerInterface()->AddServer("Media", "media", "secret", "10.0.0.7", 554, 2));
+    QVERIFY(!device.isEmpty() && !server.isEmpty());
+    QVERIFY(a.ok(h->GetAccountInterface()->DeleteAccount("other")));
+    QVERIFY(!a.added<tabVIEWINFO>(h->GetViewInterface()->AddView("Marker", 1)).isEmpty());
+
+    // Its own account, the device and the server with blank passwords; no other account.
+    QVERIFY(awaitChanges(b, 4));
+    QCOMPARE(b.changes, (QStringList{"account edit", "device add", "server add", "view add"}));
+    QCOMPARE(core()->GetAccount(QStringLiteral("reader")).value(0).phone, QStringLiteral("139"));
+    QVERIFY(core()->GetAccount(QStringLiteral("other")).isEmpty());
+    QCOMPARE(core()->GetDevice(QString::fromLatin1(device)).value(0).devPassword, QString());
+    QCOMPARE(core()->GetServers(QString::fromLatin1(server)).value(0).password, QString());
+    QCOMPARE(core()->GetServers(QString::fromLatin1(server)).value(0).user,
+             QStringLiteral("media"));
+    compareWithFreshClient(QStringLiteral("reader"), QStringLiteral("pw-reader"));
+}
+
+void tst_RemoteChangesOrsad::resumeAfterLoss_data()
+{
+    QTest::addColumn<QString>("logSize");
+    QTest::addColumn<int>("missed");
+    QTest::addColumn<bool>("resync");
+    QTest::addRow("within the log's reach") << QStringLiteral("100") << 3 << false;
+    QTest::addRow("beyond the log's reach") << QStringLiteral("3") << 6 << true;
+}
+
+// orsad goes and comes back within the sessions' grace while A goes on: B,
+// resuming its session, gets A's changes, or the resync signal after which
+// a bulk load gives it what a fresh client loads.
+void tst_RemoteChangesOrsad::resumeAfterLoss()
+{
+    QFETCH(QString, logSize);
+    QFETCH(int, missed);
+    QFETCH(bool, resync);
+    OrsadProcess orsad;
+    const QStringList arguments{QStringLiteral("--change-log"), logSize};
+    QVERIFY(orsad.start(arguments));
+    Writer a(orsad.port());
+    QVERIFY(a.ok(a.hub->GetAccountInterface()->Login("admin", "admin")));
+    QVERIFY(connectB(QStringLiteral("admin"), QStringLiteral("admin"), &orsad));
+    Observer b;
+    IBizOrsaRegion* regions = a.hub->GetRegionInterface();
+    QVERIFY(!a.added<tabREGIONINFO>(regions->AddRegion("before", "", 1, "")).isEmpty());
+    QVERIFY(awaitChanges(b, 1));
+
+    orsad.kill();
+    QVERIFY(orsad.start(arguments));
+    // A's first request meets the lost connection, the next one resumes.
+    regions->QueryRegion("");
+    for (int i = 0; i < missed; ++i)
+        QVERIFY(!a.added<tabREGIONINFO>(regions->AddRegion(QByteArray::number(i), "", 1, ""))
+                     .isEmpty());
+    bool ok = false;
+    for (int attempt = 0; attempt < 2 && !ok; ++attempt)
+        core()->getViewFromSDK(QString(), ok);
+    QVERIFY(ok);
+    QVERIFY(!a.added<tabREGIONINFO>(regions->AddRegion("after", "", 1, "")).isEmpty());
+
+    const int expected = 1 + (resync ? 0 : missed) + 1;
+    QVERIFY(awaitChanges(b, expected));
+    QCOMPARE(b.resyncs, resync ? 1 : 0);
+    QCOMPARE(b.facade.count(QStringLiteral("signalAddRegion")), expected);
+    if (resync)
+        QVERIFY(reload());
+    const Snapshot followed = cachedLists();
+    QVERIFY(connectB(QStringLiteral("admin"), QStringLiteral("admin"), &orsad));
+    QCOMPARE(cachedLists(), followed);
 }
 
 QTEST_GUILESS_MAIN(tst_RemoteChangesOrsad)
