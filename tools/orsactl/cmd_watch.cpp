@@ -9,6 +9,7 @@
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
 #include <QtCore/QSocketNotifier>
+#include <QtCore/QTimer>
 
 #include <csignal>
 #include <fcntl.h>
@@ -18,6 +19,8 @@ namespace orsactl {
 namespace {
 
 using DATACore::RemoteChange;
+
+constexpr int kProbeIntervalMs = 5000;
 
 // The data layer's kinds under the names `list` takes.
 const struct {
@@ -57,6 +60,18 @@ QString operationName(RemoteChange::Operation operation)
 // the cache the change just updated; empty when it is not there.
 QJsonObject cachedRecord(const QString& kind, const QStringList& key)
 {
+    // `list` shows the regions the user's grants reach, and a new region's
+    // grants come after it: the region is taken from the cache directly.
+    if (kind == QLatin1String("regions")) {
+        const RegionInfo r = core()->getRegionByGuid(key.value(0));
+        if (r.guid.isEmpty())
+            return {};
+        return {{QStringLiteral("guid"), r.guid},
+                {QStringLiteral("name"), r.name},
+                {QStringLiteral("parentGuid"), r.parentGuid},
+                {QStringLiteral("level"), r.level},
+                {QStringLiteral("describe"), r.describe}};
+    }
     // `list` narrows by one part of the key; try each, then match them all.
     for (const QString& part : key) {
         const Listing listing = listKind(kind, part);
@@ -179,6 +194,14 @@ int runWatch(Context& ctx)
     if (!core()->changeFeedAvailable())
         throw Failure(ExitFailed,
                       QStringLiteral("%1: the SDK delivers no changes").arg(session.address));
+    // The SDK makes a lost connection again on the next request, and only then
+    // catches up on the changes missed: a request now and then is that request.
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, &context, [] {
+        bool ok = false;
+        core()->getRoleFromSDK(QString(), ok);
+    });
+    probe.start(kProbeIntervalMs);
     printError(
         QStringLiteral("watching %1 as '%2'; Ctrl-C ends").arg(session.address, session.user));
     return QCoreApplication::exec();
