@@ -1,29 +1,41 @@
-// The change feed over loopback TLS, through an orsad started here on SQLite:
-// - latency from A's acknowledged write (AddRole, one at a time) to B's
-//   OnChange for it: median and 99th percentile;
-// - a burst of writes A sends without waiting (as an import does): the rate
-//   at which A's writes are acknowledged, and the rate at which B receives
-//   the changes, both from the burst's start.
+// How fast the changes of one client reach another through orsad on loopback:
+// client A writes through the SDK itself, client B is the data layer.
+// - latency: from the moment A's write is acknowledged (its answer callback)
+//   to B's signalRemoteChange for it, one write at a time: median and 99th
+//   percentile;
+// - burst: A adds views one after another as an import does, from a thread of
+//   its own, while B applies them: A's write rate next to B's apply rate, and
+//   how far B is behind when A's last write is acknowledged.
 //
-// Usage: bench_changefeed [writes for the latency] [writes in the burst]
-//   defaults 1000 and 10000
-#include "BizOrsaChangeFeed.h"
+// Usage: bench_changefeed [writes timed one by one] [burst size]
+//   defaults 300 and 10000
+#include "BizOrsaClientLib.h"
+#include "orsadatacenter.h"
+#include "sdk/RecordingSink.h"
 #include "support/orsadprocess.h"
 
+#include <QtCore/QCoreApplication>
+#include <QtCore/QEventLoop>
+#include <QtCore/QLoggingCategory>
 #include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
-#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using DATACore::RemoteChange;
+using DATACore::UserManagerCore;
 
 [[noreturn]] void fail(const char* what)
 {
@@ -31,123 +43,139 @@ using Clock = std::chrono::steady_clock;
     std::exit(1);
 }
 
-// Counts answers and changes, with the time each change came.
-class Counter final : public IBizOrsaAccountEvent,
-                      public IBizOrsaRoleEvent,
-                      public IBizOrsaChangeSink
-{
-public:
-    int OnAccountAdd(int, int) override { return 0; }
-    int OnAccountEdit(int, int) override { return 0; }
-    int OnAccountDelete(int, int) override { return 0; }
-    int OnAccountGet(int, int, const tabACCOUNT*, int) override { return 0; }
-    int OnAccountLogin(int, int result) override { return answered(result); }
-    int OnAccountLogout(int, int) override { return 0; }
-    int OnRoleAdd(int, int result, const tabROLEINFO*) override { return answered(result); }
-    int OnRoleEdit(int, int) override { return 0; }
-    int OnRoleDelete(int, int) override { return 0; }
-    int OnRoleGet(int, int, const tabROLEINFO*, int) override { return 0; }
-    void OnChange(const BizOrsaChange*) override
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_changes.push_back(Clock::now());
-        }
-        m_wake.notify_all();
-    }
-    void OnResyncNeeded() override { fail("resync needed"); }
-
-    // When the answers and changes reached these counts; exits after 60 s.
-    Clock::time_point awaitAnswers(std::size_t count)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_wake.wait_for(lock, std::chrono::seconds(60), [&] { return m_answers >= count; }))
-            fail("no answer within 60 s");
-        return m_lastAnswer;
-    }
-    Clock::time_point awaitChanges(std::size_t count)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_wake.wait_for(lock, std::chrono::seconds(60),
-                             [&] { return m_changes.size() >= count; }))
-            fail("no change within 60 s");
-        return m_changes[count - 1];
-    }
-
-private:
-    int answered(int result)
-    {
-        if (result != 0)
-            fail("a request failed");
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            ++m_answers;
-            m_lastAnswer = Clock::now();
-        }
-        m_wake.notify_all();
-        return 0;
-    }
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::size_t m_answers = 0;
-    Clock::time_point m_lastAnswer;
-    std::vector<Clock::time_point> m_changes;
-};
-
-struct Client {
-    explicit Client(quint16 port) : hub(CreateOrsa("127.0.0.1", short(port), false))
-    {
-        if (!hub)
-            fail("cannot connect");
-        hub->SetAccountEvent(&counter);
-        hub->SetRoleEvent(&counter);
-        if (BizOrsaGetChangeFeed(hub)->SetChangeSink(&counter) != 0)
-            fail("no change feed");
-        hub->GetAccountInterface()->Login("admin", OrsadProcess::adminPassword().constData());
-        counter.awaitAnswers(1);
-    }
-    ~Client() { DestroyOrsa(hub); }
-    Counter counter;
-    IBizOrsaClient* hub;
-};
-
 double ms(Clock::duration d)
 {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
+// Client A, with the instant each answer arrived.
+class Writer
+{
+public:
+    explicit Writer(quint16 port) : m_hub(CreateOrsa("127.0.0.1", short(port), false))
+    {
+        if (!m_hub)
+            fail("A cannot connect");
+        m_sink.afterEach = [this](const Callback& c) {
+            const Clock::time_point now = Clock::now();
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_answeredAt = now;
+                m_lastSid = c.sid;
+            }
+            m_answered.notify_all();
+        };
+        m_sink.attach(m_hub);
+        if (m_sink.await(m_hub->GetAccountInterface()->Login("admin", "admin")).result != 0)
+            fail("A cannot log in");
+    }
+    ~Writer() { DestroyOrsa(m_hub); }
+
+    // Adds a view and waits for the answer; the instant it was acknowledged.
+    Clock::time_point addView(const QByteArray& name)
+    {
+        const int sid = m_hub->GetViewInterface()->AddView(name.constData(), 4);
+        if (sid < 0 || m_sink.await(sid, 60000).result < 0)
+            fail("A's write failed");
+        // The sink notes the instant just after handing the answer over.
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_answered.wait_for(lock, std::chrono::seconds(10), [&] { return m_lastSid == sid; }))
+            fail("answers out of step");
+        return m_answeredAt;
+    }
+
+private:
+    RecordingSink m_sink;
+    IBizOrsaClient* m_hub;
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
+    Clock::time_point m_answeredAt;
+    int m_lastSid = 0;
+};
+
+// Runs B's event loop until done() or the bound.
+bool runUntil(const std::function<bool()>& done, int boundMs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(boundMs, &loop, &QEventLoop::quit);
+    poll.start(1);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char* argv[])
 {
-    const int latencyWrites = argc > 1 ? std::max(10, std::atoi(argv[1])) : 1000;
-    const int burst = argc > 2 ? std::max(10, std::atoi(argv[2])) : 10000;
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("orsa.datacenter.debug=false"));
+    const int timed = argc > 1 ? std::atoi(argv[1]) : 300;
+    const int burst = argc > 2 ? std::atoi(argv[2]) : 10000;
+    if (timed < 1 || burst < 1)
+        fail("usage: bench_changefeed [writes timed one by one] [burst size]");
+
     QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
     OrsadProcess orsad;
     if (!orsad.start())
         fail("orsad did not start");
-    Client a(orsad.port()), b(orsad.port());
 
+    UserManagerCore* b = UserManagerCore::instance();
+    if (!b->ExportInterFace(DATACore::EventReceiver::instance(), QStringLiteral("127.0.0.1"),
+                            short(orsad.port()), false) ||
+        !b->AccountLogin(QStringLiteral("admin"), QStringLiteral("admin")) ||
+        !b->getCacheFromSDK() || !b->changeFeedAvailable())
+        fail("B cannot connect, log in and load, or its SDK has no change feed");
+    Writer a(orsad.port());
+
+    // B's signal for each change, on its own thread.
+    std::vector<Clock::time_point> seenAt;
+    seenAt.reserve(size_t(timed + burst));
+    QObject::connect(b, &UserManagerCore::signalRemoteChange, b,
+                     [&](const RemoteChange&) { seenAt.push_back(Clock::now()); });
+
+    // ---- Latency, one write at a time ----------------------------------------------
     std::vector<double> latencies;
-    for (int i = 1; i <= latencyWrites; ++i) {
-        a.hub->GetRoleInterface()->AddRole(("l" + std::to_string(i)).c_str(), "");
-        const Clock::time_point acknowledged = a.counter.awaitAnswers(1 + i);
-        latencies.push_back(std::max(0.0, ms(b.counter.awaitChanges(i) - acknowledged)));
+    for (int i = 0; i < timed; ++i) {
+        const size_t before = seenAt.size();
+        const Clock::time_point acknowledged = a.addView("latency " + QByteArray::number(i));
+        if (!runUntil([&] { return seenAt.size() > before; }, 30000))
+            fail("B did not see a change within 30 s");
+        latencies.push_back(ms(seenAt[before] - acknowledged));
     }
     std::sort(latencies.begin(), latencies.end());
-    std::printf("latency, A's acknowledged write to B's change (%d writes): median %.3f ms, "
-                "99th percentile %.3f ms\n",
-                latencyWrites, latencies[latencies.size() / 2],
-                latencies[latencies.size() * 99 / 100]);
+    const double median = latencies[latencies.size() / 2];
+    const double p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)];
+    std::printf("latency, A's acknowledged write to B's signal (%d writes): median %.2f ms, "
+                "99th percentile %.2f ms, max %.2f ms\n",
+                timed, median, p99, latencies.back());
 
-    const Clock::time_point start = Clock::now();
-    for (int i = 1; i <= burst; ++i)
-        a.hub->GetRoleInterface()->AddRole(("b" + std::to_string(i)).c_str(), "");
-    const double written = ms(a.counter.awaitAnswers(1 + latencyWrites + burst) - start);
-    const double received = ms(b.counter.awaitChanges(latencyWrites + burst) - start);
-    std::printf("burst of %d writes: A acknowledged at %.0f writes/s, B received at %.0f "
-                "changes/s\n",
-                burst, burst / written * 1000, burst / received * 1000);
+    // ---- A burst ------------------------------------------------------------------------
+    const size_t start = seenAt.size();
+    Clock::time_point firstWrite, lastAck;
+    std::atomic<bool> written{false};
+    std::thread importer([&] {
+        firstWrite = Clock::now();
+        for (int i = 0; i < burst; ++i)
+            lastAck = a.addView("burst " + QByteArray::number(i));
+        written = true;
+    });
+    const bool all = runUntil([&] { return seenAt.size() >= start + size_t(burst); }, 600000);
+    importer.join();
+    if (!all || !written)
+        fail("B did not see the whole burst within 10 minutes");
+    const double writeSeconds = ms(lastAck - firstWrite) / 1000;
+    const double applySeconds = ms(seenAt.back() - seenAt[start]) / 1000;
+    std::printf("burst of %d changes: A wrote %.0f changes/s (%.2f s); B applied %.0f changes/s "
+                "(%.2f s from its first to its last); B's last signal %.2f ms after A's last "
+                "acknowledgement\n",
+                burst, burst / writeSeconds, writeSeconds, burst / applySeconds, applySeconds,
+                ms(seenAt.back() - lastAck));
     return 0;
 }

@@ -7,8 +7,10 @@
 
 #include <QtCore/QList>
 #include <QtCore/QMap>
+#include <QtCore/QMetaType>
 #include <QtCore/QObject>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 class IBizOrsaClient;
 class IBizOrsaAccount;
@@ -48,6 +50,41 @@ struct RequestOutcome {
 
     bool succeeded() const { return status == Answered && resultCode >= 0; }
 };
+
+// A change another session made on the server, as the library applied it to
+// the cache (see UserManagerCore::signalRemoteChange).
+struct RemoteChange {
+    // The kind of the changed record, one flag per cached list.
+    enum Kind : uint {
+        Account = 0x1,        // AccountInfo
+        Role = 0x2,           // RoleInfo
+        RolePermission = 0x4, // RolePermissionInfo
+        Region = 0x8,         // RegionInfo
+        RegionChannel = 0x10, // RegionChannelInfo
+        Device = 0x20,        // UDeviceInfo
+        Channel = 0x40,       // DeviceChancelInfo, a device's channel
+        View = 0x80,          // UViewInfo
+        ViewChannel = 0x100,  // UViewChannelInfo
+        Server = 0x200,       // UServerInfo
+        VideoRegion = 0x400,  // RoleRegionInfo
+        AlarmRegion = 0x800,  // RegionAlarmInfo
+    };
+    Q_DECLARE_FLAGS(Kinds, Kind)
+    enum Operation { Added, Edited, Deleted };
+
+    // Strictly increasing over the server's whole history of changes.
+    qint64 revision = 0;
+    Kind kind = Account;
+    Operation operation = Added;
+    // The record's key as the cache compares it (UserDataCache::updateInfoNode):
+    // one text, or two in the order given there (a role permission: guid,
+    // roleGuid; a region channel: regionGuid, channel guid; ...).
+    QStringList key;
+    // A delete the server made because another record, deleted in the same
+    // change, took this one with it.
+    bool cascaded = false;
+};
+Q_DECLARE_OPERATORS_FOR_FLAGS(RemoteChange::Kinds)
 
 // Everything the application does with the management server goes through
 // this singleton, on the main thread.
@@ -89,6 +126,10 @@ public:
     bool ExportInterFace(QObject* owner, const QString& address, short port, bool flag);
     // Whether CreateOrsa returned a hub.
     bool BizOrsaClient_Create_Success() const;
+    // Whether the SDK instance delivers the changes other sessions make
+    // (the signals signalRemoteChange and after): an SDK without the change
+    // feed works as before, with a cache that only a reload brings up to date.
+    bool changeFeedAvailable() const;
 
     // ---- Outcome of the last request ---------------------------------------
     // The last request the facade sent, whichever operation sent it: for an
@@ -271,6 +312,25 @@ signals:
     void signalAddRole(const RoleInfo& roleInfo);
     void signalEditRole(const RoleInfo& roleInfo);
 
+    // ---- Changes made by other sessions ----------------------------------------
+    // Once logged in, every change another session makes on the server reaches
+    // the cache in the server's order, by the rule of a confirmed change of
+    // this session, and is announced by the typed signal above for that change,
+    // when there is one (a view channel's by signalAddViewChannel,
+    // signalEditViewChannel or signalDelViewChannel), then by
+    // signalRemoteChange. This session's own changes are announced only by the
+    // operations that made them. Emitted on the receiver's thread.
+    void signalRemoteChange(const DATACore::RemoteChange& change);
+    // After the changes from other sessions handled in one turn of the event
+    // loop: the kinds of record they changed, so a view can refresh once.
+    void signalRemoteChanges(DATACore::RemoteChange::Kinds kinds);
+    // Changes from other sessions were missed (the connection was lost for
+    // longer than the server remembers): the cache may be stale. Reload it:
+    // getCacheFromSDK() and the lists AccountLogin fetches (getAccountFromSDK,
+    // getRoleFromSDK, getRolePermissionFromSDK with an empty key). Changes
+    // after it keep coming.
+    void signalResyncNeeded();
+
 protected:
     // Blocks in a local event loop until sender emits signal (a SIGNAL() text).
     // It starts the receiver's time-out, which emits
@@ -322,5 +382,8 @@ private:
 };
 
 } // namespace DATACore
+
+Q_DECLARE_METATYPE(DATACore::RemoteChange)
+Q_DECLARE_METATYPE(DATACore::RemoteChange::Kinds)
 
 #endif // USERMANAGERCORE_H

@@ -87,13 +87,10 @@ private:
         return database(name);
     }
 
-    // A null password leaves ORSA_PASSWORD unset. A wrapper runs orsactl,
-    // given as its last argument.
-    Run run(const QStringList& args, const QString& address,
-            const QString& password = QStringLiteral("admin"), const QString& user = QString(),
-            const QStringList& wrapper = QStringList())
+    // What orsactl runs with: a home of the test's own. A null password
+    // leaves ORSA_PASSWORD unset.
+    QProcessEnvironment environment(const QString& address, const QString& password) const
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ORSA_ADDRESS"), address);
         env.remove(QStringLiteral("ORSA_PASSWORD"));
@@ -102,7 +99,15 @@ private:
         env.insert(QStringLiteral("HOME"), m_dir.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
-        process.setProcessEnvironment(env);
+        return env;
+    }
+    // A wrapper runs orsactl, given as its last argument.
+    Run run(const QStringList& args, const QString& address,
+            const QString& password = QStringLiteral("admin"), const QString& user = QString(),
+            const QStringList& wrapper = QStringList())
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment(address, password));
         QStringList all = args;
         if (!user.isEmpty())
             all << QStringLiteral("--user") << user;
@@ -869,6 +874,9 @@ private slots:
 
     // The same site through orsad on a loopback port: imported, then listed
     // exactly as the embedded service lists it.
+    void watch_data();
+    void watch();
+
     void againstOrsad()
     {
         OrsadProcess orsad;
@@ -896,6 +904,117 @@ private slots:
                  qPrintable(refused.err));
     }
 };
+
+void TestOrsactl::watch_data()
+{
+    QTest::addColumn<bool>("json");
+    QTest::addRow("lines") << false;
+    QTest::addRow("JSON lines") << true;
+}
+
+// watch against orsad while other orsactl runs change the site: a line per
+// change, a resync notice when orsad's short log cannot replay what it
+// missed, no credential, and a clean end on SIGTERM.
+void TestOrsactl::watch()
+{
+    QFETCH(bool, json);
+    OrsadProcess orsad;
+    const QStringList arguments{QStringLiteral("--change-log"), QStringLiteral("2")};
+    QVERIFY(orsad.start(arguments));
+    const QStringList server{QStringLiteral("--port"), QString::number(orsad.port())};
+    const QString address = QStringLiteral("127.0.0.1");
+    const QString password = QString::fromLatin1(OrsadProcess::adminPassword());
+
+    QProcess watcher;
+    watcher.setProcessEnvironment(environment(address, password));
+    QStringList watchArguments = QStringList{QStringLiteral("watch")} + server;
+    if (json)
+        watchArguments << QStringLiteral("--json");
+    watcher.start(QStringLiteral(ORSACTL_PATH), watchArguments);
+    // Not left running when the test fails half-way.
+    const auto stopWatcher = qScopeGuard([&watcher] {
+        if (watcher.state() != QProcess::NotRunning) {
+            watcher.kill();
+            watcher.waitForFinished(10000);
+        }
+    });
+    QByteArray out, err;
+    // Bounded waits for what watch prints.
+    auto await = [&](QByteArray& buffer, const QByteArray& text) {
+        return QTest::qWaitFor(
+            [&] {
+                out += watcher.readAllStandardOutput();
+                err += watcher.readAllStandardError();
+                return buffer.contains(text);
+            },
+            30000);
+    };
+    QVERIFY2(await(err, "watching 127.0.0.1"), err.constData());
+
+    const QString secret = QStringLiteral("s3cret-dev");
+    const QString credentials = writeFile(QStringLiteral("device-credential"), secret.toUtf8());
+    QCOMPARE(run(QStringList{QStringLiteral("add"), QStringLiteral("region"),
+                             QStringLiteral("--name"), QStringLiteral("北区")} +
+                     server,
+                 address, password)
+                 .code,
+             0);
+    QCOMPARE(
+        run(QStringList{QStringLiteral("add"), QStringLiteral("device"), QStringLiteral("--name"),
+                        QStringLiteral("NVR"), QStringLiteral("--number"), QStringLiteral("DS77"),
+                        QStringLiteral("--channels"), QStringLiteral("1"),
+                        QStringLiteral("--credential-file"), credentials} +
+                server,
+            address, password)
+            .code,
+        0);
+    QVERIFY2(await(out, "DS77"), out.constData());
+    const QStringList printed = lines(QString::fromUtf8(out));
+    // The region with the grants the library adds to it, the device, its channel.
+    QCOMPARE(printed.size(), 5);
+    if (json) {
+        const QJsonObject region = QJsonDocument::fromJson(printed[0].toUtf8()).object();
+        QCOMPARE(region[QStringLiteral("operation")].toString(), QStringLiteral("add"));
+        QCOMPARE(region[QStringLiteral("kind")].toString(), QStringLiteral("regions"));
+        QCOMPARE(region[QStringLiteral("record")][QStringLiteral("name")].toString(),
+                 QStringLiteral("北区"));
+        QStringList kinds;
+        for (const QString& line : printed)
+            kinds << QJsonDocument::fromJson(line.toUtf8())
+                         .object()[QStringLiteral("kind")]
+                         .toString();
+        QCOMPARE(kinds,
+                 (QStringList{"regions", "video-grants", "alarm-grants", "devices", "channels"}));
+    } else {
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ add regions \\S+ .*name=北区"))
+                     .match(printed[0])
+                     .hasMatch(),
+                 qPrintable(printed[0]));
+        QVERIFY2(printed[3].contains(QStringLiteral(" add devices ")), qPrintable(printed[3]));
+        QVERIFY2(printed[4].contains(QStringLiteral(" add channels ")), qPrintable(printed[4]));
+    }
+
+    // Beyond the reach of a log of two: the resync notice, then the stream goes on.
+    orsad.kill();
+    QVERIFY(orsad.start(arguments));
+    for (const char* name : {"r1", "r2", "r3"})
+        QCOMPARE(run(QStringList{QStringLiteral("add"), QStringLiteral("region"),
+                                 QStringLiteral("--name"), QLatin1String(name)} +
+                         server,
+                     address, password)
+                     .code,
+                 0);
+    // watch asks the server something every 5 s, and so reconnects.
+    QVERIFY2(await(out, json ? "{\"resync\":true}" : "resync: changes were missed"),
+             out.constData());
+    QVERIFY(!out.contains(secret.toUtf8()) && !err.contains(secret.toUtf8()));
+    QVERIFY(!out.contains(password.toUtf8() + '\n'));
+
+    watcher.terminate();
+    QVERIFY(watcher.waitForFinished(30000));
+    QCOMPARE(watcher.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(watcher.exitCode(), 0);
+}
 
 QTEST_GUILESS_MAIN(TestOrsactl)
 #include "tst_orsactl.moc"

@@ -1,6 +1,7 @@
 #include "eventreceiver.h"
 
 #include "answerwait_p.h"
+#include "changeevent_p.h"
 #include "dispatch_p.h"
 #include "orsalog_p.h"
 #include "userdatacache.h"
@@ -71,6 +72,11 @@ void EventReceiver::customEvent(QEvent* event)
     // Only the sinks' callback events are ours, checked by their dynamic type:
     // another event of the same number may come from the application, and
     // reading it as ours would be undefined.
+    if (const auto* change = dynamic_cast<const ChangeEvent*>(event)) {
+        // Another session's change answers no request: no wait ends on it.
+        handleChangeEvent(this, *change);
+        return;
+    }
     const auto* ev = dynamic_cast<const IAccountCallBackEvent*>(event);
     const CallbackAction* action = ev ? callbackAction(event->type()) : nullptr;
     if (!action) {

@@ -1,6 +1,7 @@
 #include "usermanagercore.h"
 
 #include "BizOrsaClientLib.h"
+#include "changefeedlink_p.h"
 #include "eventreceiver.h"
 #include "sinks_p.h"
 #include "userdatacache.h"
@@ -17,7 +18,12 @@ UserManagerCore* UserManagerCore::instance()
     return core;
 }
 
-UserManagerCore::UserManagerCore(QObject* parent) : QObject(parent) {}
+UserManagerCore::UserManagerCore(QObject* parent) : QObject(parent)
+{
+    // For queued connections and spies on the change signals.
+    qRegisterMetaType<RemoteChange>();
+    qRegisterMetaType<RemoteChange::Kinds>();
+}
 
 // The SDK objects and the sinks are not ours to release.
 UserManagerCore::~UserManagerCore() = default;
@@ -115,11 +121,13 @@ bool UserManagerCore::ExportInterFace(QObject* owner, const QString& address, sh
     m_hub->SetRolePermissionEvent(m_rolePermissionEvent);
     m_hub->SetVideoRegionEvent(m_regionRoleEvent);
     m_hub->SetAlarmRegionEvent(m_alarmRoleEvent);
+    attachChangeFeed(m_hub, owner);
 
     if (previous && previous != hub) {
         // Its thread is joined, so its last answers are all queued: handle
         // them now, while no request of the new connection can share a number.
-        DestroyOrsa(previous);
+        // Its queued changes are dropped: the new connection logs in afresh.
+        releaseHub(previous);
         if (previousOwner)
             QCoreApplication::sendPostedEvents(previousOwner);
         forgetLogin();
@@ -133,6 +141,11 @@ bool UserManagerCore::ExportInterFace(QObject* owner, const QString& address, sh
 bool UserManagerCore::BizOrsaClient_Create_Success() const
 {
     return m_created;
+}
+
+bool UserManagerCore::changeFeedAvailable() const
+{
+    return m_hub && changeFeedAttached(m_hub);
 }
 
 void UserManagerCore::setBizOrsaClient_Create_Success(bool created)
@@ -150,7 +163,7 @@ bool UserManagerCore::CreateORSAInstance(const QString& address, short port, boo
 void UserManagerCore::ReleaseORSAInstance()
 {
     if (m_created)
-        DestroyOrsa(m_hub);
+        releaseHub(m_hub);
     // Kept pointers would reach into a released instance.
     m_hub = nullptr;
     m_account = nullptr;

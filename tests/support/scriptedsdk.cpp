@@ -9,6 +9,7 @@
 #include <QtCore/QTimerEvent>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -68,6 +69,7 @@ void ScriptedSdk::reset()
     m_held.clear();
     createFails = false;
     nullInterface.clear();
+    nextHub = nullptr;
     onRequest = nullptr;
 }
 
@@ -87,7 +89,8 @@ namespace {
 bool isHubCall(const QString& op)
 {
     return (op.startsWith(QLatin1String("Get")) && op.endsWith(QLatin1String("Interface"))) ||
-           op.startsWith(QLatin1String("Set")) || op == QLatin1String("CreateOrsa");
+           op.startsWith(QLatin1String("Set")) || op == QLatin1String("CreateOrsa") ||
+           op == QLatin1String("DestroyOrsa");
 }
 } // namespace
 
@@ -521,10 +524,16 @@ IBizOrsaClient* CreateOrsa(const char* address, short port, bool flag)
 {
     ScriptedSdk& sdk = ScriptedSdk::current();
     sdk.note(QStringLiteral("CreateOrsa"), {sdkText(address), sdkNumber(port), sdkNumber(flag)});
-    return sdk.createFails ? nullptr : &sdk;
+    if (sdk.createFails)
+        return nullptr;
+    if (ScriptedSdk* next = std::exchange(sdk.nextHub, nullptr))
+        return next;
+    return &sdk;
 }
 
-void DestroyOrsa(IBizOrsaClient*)
+void DestroyOrsa(IBizOrsaClient* hub)
 {
-    ScriptedSdk::current().joinThreads();
+    auto* scripted = static_cast<ScriptedSdk*>(hub);
+    scripted->note(QStringLiteral("DestroyOrsa"));
+    scripted->joinThreads();
 }

@@ -115,6 +115,9 @@ public:
     bool createFails = false;
     // GetXInterface returns null for this operation name ("GetViewInterface").
     QString nullInterface;
+    // The next CreateOrsa hands out this hub instead, once: a new connection
+    // that replaces this one.
+    ScriptedSdk* nextHub = nullptr;
 
     // Queue a reply for the next call of op (e.g. "AddRole").
     void script(const QString& op, const Reply& reply);

@@ -109,6 +109,8 @@ const QList<Command>& commands()
          "Write a made-up site of 10,000 devices, or of another scale, for import (stdout "
          "without FILE; a FILE is readable by its owner only).",
          generateOptions, runGenerateSite},
+        {"watch", "", "Print each change other sessions make, as it arrives, until interrupted.",
+         none, runWatch},
     };
     return table;
 }

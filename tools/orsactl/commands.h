@@ -34,6 +34,7 @@ int runPasswd(Context& ctx);
 int runImport(Context& ctx);
 int runExport(Context& ctx);
 int runGenerateSite(Context& ctx);
+int runWatch(Context& ctx);
 
 QList<QCommandLineOption> changeOptions();
 
