@@ -12,7 +12,8 @@ namespace orsactl {
 class JsonLocator
 {
 public:
-    // text must be valid JSON (QJsonDocument accepted it).
+    // Offsets are exact for valid JSON; any other text is read to its end
+    // without fault, with offsets that may be off.
     explicit JsonLocator(const QByteArray& text);
     // The offset of the value at path ("roles[2].name"), or of its nearest
     // ancestor that is there.
@@ -20,11 +21,12 @@ public:
     // "LINE:COLUMN" of an offset of text, both from 1, columns counted in characters.
     static QString position(const QByteArray& text, int offset);
     // The path of the first member named a second time in its object, empty
-    // when there is none; the parser would silently keep the last.
+    // when there is none. The parser would silently keep the last, and Qt 5's
+    // leaks the first when it is an array or object: ask this before parsing.
     QString firstRepeatedMember() const { return m_repeated; }
 
 private:
-    void value(const QString& path);
+    void value(const QString& path, int depth);
     void skipSpace();
     QString key();
 
