@@ -481,6 +481,9 @@ private slots:
         QTest::newRow("list given twice")
             << QByteArray("{\"roles\": [{\"id\": \"a\"}],\n \"roles\": []}") << "2:11"
             << "member 'roles' is given twice";
+        QTest::newRow("unnamed member given twice")
+            << QByteArray("{\"\": [0],\n \"\": \"\"}") << "2:6"
+            << "member '' is given twice";
         QTest::newRow("NUL in a text")
             << QByteArray("{\"roles\": [{\"id\": \"a\", \"name\": \"x\\u0000y\"}]}") << "1:32"
             << "NUL character";

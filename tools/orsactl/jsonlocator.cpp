@@ -59,8 +59,10 @@ void JsonLocator::value(const QString& path, int depth)
                 const QString name = key();
                 child = path.isEmpty() ? name : path + QLatin1Char('.') + name;
                 // Its offset becomes the second one's, where the fault is shown.
-                if (names.contains(name) && m_repeated.isEmpty())
+                if (names.contains(name) && !m_hasRepeated) {
                     m_repeated = child;
+                    m_hasRepeated = true;
+                }
                 names.insert(name);
                 skipSpace();
                 ++m_pos; // ':'

@@ -20,9 +20,11 @@ public:
     int offsetOf(QString path) const;
     // "LINE:COLUMN" of an offset of text, both from 1, columns counted in characters.
     static QString position(const QByteArray& text, int offset);
-    // The path of the first member named a second time in its object, empty
-    // when there is none. The parser would silently keep the last, and Qt 5's
-    // leaks the first when it is an array or object: ask this before parsing.
+    // Whether a member is named a second time in its object. The parser would
+    // silently keep the last, and Qt 5's leaks the first when it is an array
+    // or object: ask this before parsing.
+    bool hasRepeatedMember() const { return m_hasRepeated; }
+    // The path of the first such member (empty for a member "" at the top).
     QString firstRepeatedMember() const { return m_repeated; }
 
 private:
@@ -34,6 +36,7 @@ private:
     int m_pos = 0;
     QHash<QString, int> m_offsets;
     QString m_repeated;
+    bool m_hasRepeated = false;
 };
 
 } // namespace orsactl

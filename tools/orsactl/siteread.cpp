@@ -343,8 +343,8 @@ bool readSite(const QByteArray& text, Site& site, QString& error)
     const JsonLocator locator(text);
     QJsonParseError parseError{};
     QJsonDocument document;
-    // A repeated member is refused before parsing: see firstRepeatedMember().
-    if (locator.firstRepeatedMember().isEmpty()) {
+    // A repeated member is refused before parsing: see hasRepeatedMember().
+    if (!locator.hasRepeatedMember()) {
         document = QJsonDocument::fromJson(text, &parseError);
         if (parseError.error != QJsonParseError::NoError) {
             error = QStringLiteral("%1: %2").arg(JsonLocator::position(text, parseError.offset),
@@ -354,7 +354,7 @@ bool readSite(const QByteArray& text, Site& site, QString& error)
     }
     try {
         const QString repeated = locator.firstRepeatedMember();
-        if (!repeated.isEmpty())
+        if (locator.hasRepeatedMember())
             fault(repeated, QStringLiteral("member '%1' is given twice")
                                 .arg(repeated.section(QLatin1Char('.'), -1)));
         if (!document.isObject())
