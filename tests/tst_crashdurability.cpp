@@ -201,7 +201,7 @@ void tst_CrashDurability::embeddedWriterKilled()
         QVERIFY2(!writers.front()->finished(), "the writer stopped before it was killed");
         writers.front()->kill();
         remember(writers);
-        qInfo("kill %d after %d adds: %d acknowledged in all", kill + 1, moment,
+        qInfo("kill %d, drawn for %d adds seen: %d acknowledged in all", kill + 1, moment,
               int(m_acknowledged.size()));
         verifyDatabase(path);
         if (QTest::currentTestFailed())
@@ -229,7 +229,7 @@ void tst_CrashDurability::orsadKilledUnderClients()
         for (const auto& writer : writers)
             QTRY_VERIFY_WITH_TIMEOUT(writer->finished(), kWaitMs);
         remember(writers);
-        qInfo("kill %d after %d adds: %d acknowledged in all", kill + 1, moment,
+        qInfo("kill %d, drawn for %d adds seen: %d acknowledged in all", kill + 1, moment,
               int(m_acknowledged.size()));
         verifyDatabase(orsad.directory() + QStringLiteral("/orsa.db"));
         if (QTest::currentTestFailed())
