@@ -12,19 +12,17 @@
 //   POSTGRESQL_CLUSTER: a postgresql:// URI without a database, of a cluster
 //   used for nothing else (the database orsa_bench_network on it is made
 //   anew), as scripts/pgcluster.sh start prints it.
-#include "BizOrsaClientLib.h"
 #include "Store.h"
 #include "support/orsadprocess.h"
+#include "syncclient.h"
 
 #include <QtCore/QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,90 +30,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Waits for one answer at a time: the synchronous caller.
-class Waiter final : public IBizOrsaAccountEvent, public IBizOrsaRoleEvent
-{
-public:
-    int OnAccountAdd(int sid, int result) override { return done(sid, result); }
-    int OnAccountEdit(int sid, int result) override { return done(sid, result); }
-    int OnAccountDelete(int sid, int result) override { return done(sid, result); }
-    int OnAccountGet(int sid, int result, const tabACCOUNT*, int) override
-    {
-        return done(sid, result);
-    }
-    int OnAccountLogin(int sid, int result) override { return done(sid, result); }
-    int OnAccountLogout(int sid, int result) override { return done(sid, result); }
-    int OnRoleAdd(int sid, int result, const tabROLEINFO*) override { return done(sid, result); }
-    int OnRoleEdit(int sid, int result) override { return done(sid, result); }
-    int OnRoleDelete(int sid, int result) override { return done(sid, result); }
-    int OnRoleGet(int sid, int result, const tabROLEINFO*, int) override
-    {
-        return done(sid, result);
-    }
-
-    // The answer's result; exits on a refusal or a lost answer.
-    int wait(int sid)
-    {
-        if (sid < 0)
-            fail("request refused");
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_arrived.wait_for(lock, std::chrono::seconds(60), [&] { return m_sid == sid; }))
-            fail("no answer within 60 s");
-        return m_result;
-    }
-    [[noreturn]] static void fail(const char* what)
-    {
-        std::fprintf(stderr, "bench_network: %s\n", what);
-        std::exit(1);
-    }
-
-private:
-    int done(int sid, int result)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_sid = sid;
-            m_result = result;
-        }
-        m_arrived.notify_one();
-        return 0;
-    }
-    std::mutex m_mutex;
-    std::condition_variable m_arrived;
-    int m_sid = 0;
-    int m_result = 0;
-};
-
-class Client
-{
-public:
-    Client(const std::string& address, quint16 port, const char* password)
-        : m_hub(CreateOrsa(address.c_str(), short(port), false))
-    {
-        if (!m_hub)
-            Waiter::fail("cannot connect");
-        m_hub->SetAccountEvent(&m_waiter);
-        m_hub->SetRoleEvent(&m_waiter);
-        if (m_waiter.wait(m_hub->GetAccountInterface()->Login("admin", password)) != 0)
-            Waiter::fail("login failed");
-    }
-    ~Client() { DestroyOrsa(m_hub); }
-    void read()
-    {
-        if (m_waiter.wait(m_hub->GetAccountInterface()->QueryAccount("admin")) != 0)
-            Waiter::fail("read failed");
-    }
-    void write(const std::string& name)
-    {
-        if (m_waiter.wait(m_hub->GetRoleInterface()->AddRole(name.c_str(), "")) != 0)
-            Waiter::fail("write failed");
-    }
-
-private:
-    Waiter m_waiter;
-    IBizOrsaClient* m_hub;
-};
 
 double seconds(Clock::duration d)
 {
@@ -128,14 +42,14 @@ struct Round {
     double p99Us = 0;
 };
 
-Round timeReads(Client& client, int count)
+Round timeReads(SyncClient& client, int count)
 {
     std::vector<double> latencies;
     latencies.reserve(count);
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < count; ++i) {
         const Clock::time_point t = Clock::now();
-        client.read();
+        SyncClient::must(client.read(), "read failed");
         latencies.push_back(seconds(Clock::now() - t) * 1e6);
     }
     const double total = seconds(Clock::now() - start);
@@ -145,7 +59,7 @@ Round timeReads(Client& client, int count)
 
 // Aggregate requests/s of clients doing `each` requests at once.
 template <class Work>
-double concurrently(std::vector<std::unique_ptr<Client>>& clients, int each, Work work)
+double concurrently(std::vector<std::unique_ptr<SyncClient>>& clients, int each, Work work)
 {
     std::vector<std::thread> threads;
     const Clock::time_point start = Clock::now();
@@ -171,9 +85,9 @@ QString freshPostgresqlDatabase(const std::string& cluster)
 // A server under measurement and its clients.
 struct Target {
     const char* name;
-    std::unique_ptr<Client> one;
+    std::unique_ptr<SyncClient> one;
     std::vector<Round> rounds;
-    std::vector<std::unique_ptr<Client>> many;
+    std::vector<std::unique_ptr<SyncClient>> many;
 };
 
 Round median(std::vector<Round> rounds)
@@ -199,18 +113,19 @@ int main(int argc, char** argv)
         servers.push_back(std::make_unique<OrsadProcess>(freshPostgresqlDatabase(cluster)));
     for (auto& server : servers)
         if (!server->start())
-            Waiter::fail("cannot start orsad");
+            SyncClient::fail("cannot start orsad");
     const char* password = OrsadProcess::adminPassword().constData();
 
     std::vector<Target> targets;
     targets.push_back({"embedded", nullptr, {}, {}});
-    targets.back().one = std::make_unique<Client>(
+    targets.back().one = std::make_unique<SyncClient>(
         "embedded:" + dir.filePath(QStringLiteral("embedded.db")).toStdString(), 0, "admin");
     targets.push_back({"orsad, SQLite", nullptr, {}, {}});
     if (servers.size() > 1)
         targets.push_back({"orsad, PostgreSQL", nullptr, {}, {}});
     for (std::size_t t = 1; t < targets.size(); ++t)
-        targets[t].one = std::make_unique<Client>("127.0.0.1", servers[t - 1]->port(), password);
+        targets[t].one =
+            std::make_unique<SyncClient>("127.0.0.1", servers[t - 1]->port(), password);
 
     // Warm-up, then rounds taking turns so that a shared machine's load weighs alike.
     for (Target& target : targets)
@@ -228,11 +143,11 @@ int main(int argc, char** argv)
     const int writes = std::max(5, perRound / 100);
     std::printf("one client, synchronous writes (AddRole), %d:\n", writes * 10);
     for (Target& target : targets) {
-        std::vector<std::unique_ptr<Client>> alone;
+        std::vector<std::unique_ptr<SyncClient>> alone;
         alone.push_back(std::move(target.one));
         const double rate =
-            concurrently(alone, writes * 10, [](Client& client, std::size_t, int i) {
-                client.write("alone " + std::to_string(i));
+            concurrently(alone, writes * 10, [](SyncClient& client, std::size_t, int i) {
+                SyncClient::must(client.addRole("alone " + std::to_string(i)), "write failed");
             });
         std::printf("  %-17s %9.0f requests/s\n", target.name, rate);
     }
@@ -244,12 +159,16 @@ int main(int argc, char** argv)
         Target& target = targets[t];
         for (int c = 0; c < kClients; ++c)
             target.many.push_back(
-                std::make_unique<Client>("127.0.0.1", servers[t - 1]->port(), password));
-        const double readRate = concurrently(
-            target.many, reads, [](Client& client, std::size_t, int) { client.read(); });
+                std::make_unique<SyncClient>("127.0.0.1", servers[t - 1]->port(), password));
+        const double readRate =
+            concurrently(target.many, reads, [](SyncClient& client, std::size_t, int) {
+                SyncClient::must(client.read(), "read failed");
+            });
         const double writeRate =
-            concurrently(target.many, writes, [](Client& client, std::size_t c, int i) {
-                client.write("bench " + std::to_string(c) + " " + std::to_string(i));
+            concurrently(target.many, writes, [](SyncClient& client, std::size_t c, int i) {
+                SyncClient::must(
+                    client.addRole("bench " + std::to_string(c) + " " + std::to_string(i)),
+                    "write failed");
             });
         std::printf("  %-17s reads %9.0f requests/s, writes %9.0f requests/s\n", target.name,
                     readRate, writeRate);

@@ -14,6 +14,7 @@
 #include <asio/ssl.hpp>
 
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,6 +33,8 @@ public:
     // Serves until a stop signal; returns once every connection is closed.
     void run();
 
+    // The port it listens on, also when the options asked for any free one.
+    std::uint16_t port() const { return m_acceptor.local_endpoint().port(); }
     const Limits& limits() const { return m_options.limits; }
     bool verbose() const { return m_options.verbose; }
     asio::ssl::context& tls() { return m_tls; }

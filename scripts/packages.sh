@@ -7,6 +7,8 @@
 # libasio-dev: standalone Asio, header-only, for orsad and the SDK's network transport.
 PACKAGES=(cmake g++ make pkg-config qtbase5-dev libsqlite3-dev libssl-dev sqlite3 libpq-dev
     postgresql libasio-dev)
+# scripts/fuzz.sh also needs clang with its libFuzzer and sanitizer runtimes.
+FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 # As root through apt-get, otherwise through password-less sudo; without
 # either it prints the apt-get line to run and stops.

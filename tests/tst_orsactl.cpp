@@ -582,6 +582,12 @@ private slots:
             << QByteArray("{\"roles\": [\n  {\"id\": \"a\", \"name\": \"x\", \"name\": \"y\"}]}")
             << "2:36"
             << "member 'name' is given twice";
+        QTest::newRow("list given twice")
+            << QByteArray("{\"roles\": [{\"id\": \"a\"}],\n \"roles\": []}") << "2:11"
+            << "member 'roles' is given twice";
+        QTest::newRow("unnamed member given twice")
+            << QByteArray("{\"\": [0],\n \"\": \"\"}") << "2:6"
+            << "member '' is given twice";
         QTest::newRow("NUL in a text")
             << QByteArray("{\"roles\": [{\"id\": \"a\", \"name\": \"x\\u0000y\"}]}") << "1:32"
             << "NUL character";

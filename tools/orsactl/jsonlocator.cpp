@@ -5,10 +5,16 @@
 #include <QtCore/QSet>
 
 namespace orsactl {
+namespace {
+
+// The parser refuses deeper nesting; going no deeper keeps the stack small.
+constexpr int kMaxDepth = 1024;
+
+} // namespace
 
 JsonLocator::JsonLocator(const QByteArray& text) : m_text(text)
 {
-    value(QString());
+    value(QString(), 0);
 }
 
 void JsonLocator::skipSpace()
@@ -30,10 +36,10 @@ QString JsonLocator::key()
     return QJsonDocument::fromJson('[' + raw + ']').array().at(0).toString();
 }
 
-void JsonLocator::value(const QString& path)
+void JsonLocator::value(const QString& path, int depth)
 {
     skipSpace();
-    if (m_pos >= m_text.size())
+    if (m_pos >= m_text.size() || depth > kMaxDepth)
         return;
     m_offsets.insert(path, m_pos);
     const char c = m_text.at(m_pos);
@@ -45,6 +51,7 @@ void JsonLocator::value(const QString& path)
         QSet<QString> names;
         for (int index = 0;; ++index) {
             skipSpace();
+            const int start = m_pos;
             if (m_pos >= m_text.size() || m_text.at(m_pos) == close)
                 break;
             QString child = path + QStringLiteral("[%1]").arg(index);
@@ -52,15 +59,20 @@ void JsonLocator::value(const QString& path)
                 const QString name = key();
                 child = path.isEmpty() ? name : path + QLatin1Char('.') + name;
                 // Its offset becomes the second one's, where the fault is shown.
-                if (names.contains(name) && m_repeated.isEmpty())
+                if (names.contains(name) && !m_hasRepeated) {
                     m_repeated = child;
+                    m_hasRepeated = true;
+                }
                 names.insert(name);
                 skipSpace();
                 ++m_pos; // ':'
             }
-            value(child);
+            value(child, depth + 1);
             skipSpace();
             if (m_pos < m_text.size() && m_text.at(m_pos) == ',')
+                ++m_pos;
+            // Text that is not JSON, such as "[}": past it, so that the loop ends.
+            if (m_pos == start)
                 ++m_pos;
         }
         ++m_pos;

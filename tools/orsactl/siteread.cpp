@@ -340,21 +340,25 @@ void readRecords(const QJsonObject& root, Site& site)
 
 bool readSite(const QByteArray& text, Site& site, QString& error)
 {
-    QJsonParseError parseError{};
-    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        error = QStringLiteral("%1: %2").arg(JsonLocator::position(text, parseError.offset),
-                                             parseError.errorString());
-        return false;
-    }
     const JsonLocator locator(text);
+    QJsonParseError parseError{};
+    QJsonDocument document;
+    // A repeated member is refused before parsing: see hasRepeatedMember().
+    if (!locator.hasRepeatedMember()) {
+        document = QJsonDocument::fromJson(text, &parseError);
+        if (parseError.error != QJsonParseError::NoError) {
+            error = QStringLiteral("%1: %2").arg(JsonLocator::position(text, parseError.offset),
+                                                 parseError.errorString());
+            return false;
+        }
+    }
     try {
-        if (!document.isObject())
-            fault(QString(), QStringLiteral("the file must hold one JSON object"));
         const QString repeated = locator.firstRepeatedMember();
-        if (!repeated.isEmpty())
+        if (locator.hasRepeatedMember())
             fault(repeated, QStringLiteral("member '%1' is given twice")
                                 .arg(repeated.section(QLatin1Char('.'), -1)));
+        if (!document.isObject())
+            fault(QString(), QStringLiteral("the file must hold one JSON object"));
         readRecords(document.object(), site);
     } catch (const Fault& f) {
         error = QStringLiteral("%1: %2 (at %3)")
