@@ -4,10 +4,10 @@
 #include "orsadatacenter.h"
 #include "pinyinsort_p.h"
 
+#include <QTextCodec>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QRandomGenerator>
-#include <QtCore/QTextCodec>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,25 +1,27 @@
-# Warnings and sanitizers shared by every target of the project.
+# Warnings and sanitizers, applied target by target.
 set(ORSA_SANITIZERS "" CACHE STRING "Sanitizers to build with, e.g. address;undefined")
 option(ORSA_WERROR "Treat warnings as errors" OFF)
 option(ORSA_FUZZ "Also link the fuzz targets of fuzz/ with libFuzzer (clang only)" OFF)
 
-if(ORSA_SANITIZERS)
-  list(JOIN ORSA_SANITIZERS "," _orsa_san)
-  add_compile_options(-fsanitize=${_orsa_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
-  add_link_options(-fsanitize=${_orsa_san})
+if(ORSA_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "ORSA_FUZZ needs clang (e.g. CXX=clang++-14)")
 endif()
 
-if(ORSA_FUZZ)
-  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-    message(FATAL_ERROR "ORSA_FUZZ needs clang (e.g. CXX=clang++-14)")
-  endif()
-  # Coverage feedback from every library the targets link, not only the targets.
-  add_compile_options(-fsanitize=fuzzer-no-link)
-endif()
-
-function(orsa_target_warnings target)
+# Every target the project builds calls this once: a sanitized build needs
+# every object and every link instrumented alike.
+function(orsa_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   if(ORSA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(ORSA_SANITIZERS)
+    list(JOIN ORSA_SANITIZERS "," sanitizers)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=${sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(${target} PRIVATE -fsanitize=${sanitizers})
+  endif()
+  if(ORSA_FUZZ)
+    # Coverage feedback from every library the targets link, not only the targets.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
   endif()
 endfunction()

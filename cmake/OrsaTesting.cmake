@@ -1,6 +1,6 @@
 # orsa_add_qtest(NAME SOURCES src... [LIBS lib...] [TIMEOUT s])
 # One QtTest executable per unit, run by CTest with a time-out so a hang fails.
-find_package(Qt5 5.15 REQUIRED COMPONENTS Test)
+find_package(${ORSA_QT} ${ORSA_QT_MIN_VERSION} REQUIRED COMPONENTS Test)
 
 function(orsa_add_qtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -11,7 +11,7 @@ function(orsa_add_qtest name)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE Qt::Core Qt::Test ${T_LIBS})
   target_compile_definitions(${name} PRIVATE QT_MESSAGELOGCONTEXT)
-  orsa_target_warnings(${name})
+  orsa_target_defaults(${name})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")

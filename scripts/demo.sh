@@ -19,7 +19,7 @@ build_tool() {
         echo "Building orsactl (first run only, a few minutes)..."
     fi
     if ! { [[ -f "$build_dir/CMakeCache.txt" ]] ||
-        cmake -S "$source_dir" -B "$build_dir" -DORSA_WERROR=ON; } >"$log" 2>&1 ||
+        cmake -S "$source_dir" -B "$build_dir" -DORSA_WERROR=ON -DORSA_QT_MAJOR=5; } >"$log" 2>&1 ||
         ! cmake --build "$build_dir" -j2 --target orsactl >>"$log" 2>&1; then
         cat "$log" >&2
         exit 1

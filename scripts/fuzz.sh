@@ -26,7 +26,7 @@ PACKAGES+=("${FUZZ_PACKAGES[@]}")
 install_missing_packages
 
 build_dir="$source_dir/build-fuzz"
-CXX=clang++-14 cmake -S "$source_dir" -B "$build_dir" -DORSA_FUZZ=ON \
+CXX=clang++-14 cmake -S "$source_dir" -B "$build_dir" -DORSA_FUZZ=ON -DORSA_QT_MAJOR=5 \
     -DORSA_SANITIZERS="address;undefined" -DCMAKE_BUILD_TYPE=Debug \
     -DORSA_BUILD_BENCHMARKS=OFF
 cmake --build "$build_dir" -j2 --target "${targets[@]/#/fuzz_}"

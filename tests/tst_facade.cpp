@@ -5,7 +5,9 @@
 #include "orsadatacenter.h"
 #include "support/singletons.h"
 
+#include <QTextCodec>
 #include <QtCore/QAbstractEventDispatcher>
+#include <QtCore/QScopeGuard>
 #include <QtTest/QtTest>
 
 #include <functional>
@@ -66,6 +68,7 @@ private slots:
 
     void fetchOutcome_data();
     void fetchOutcome();
+    void fetchSendsKey_data();
     void fetchSendsKey();
     void refusedFetchStartsNoWait();
     void requestNumberZeroIsAccepted();
@@ -221,8 +224,23 @@ void tst_Facade::fetchOutcome()
     QVERIFY(!receiverTimerRuns());
 }
 
+// Texts reach the SDK in the locale's encoding, also one the application set,
+// where the SDK (decoding the same way) reads them back unchanged.
+void tst_Facade::fetchSendsKey_data()
+{
+    QTest::addColumn<QByteArray>("localeCodec");
+    QTest::addRow("UTF-8") << QByteArray("UTF-8");
+    QTest::addRow("GB18030") << QByteArray("GB18030");
+}
+
 void tst_Facade::fetchSendsKey()
 {
+    QFETCH(QByteArray, localeCodec);
+    QTextCodec* const previous = QTextCodec::codecForLocale();
+    const auto restore = qScopeGuard([previous] { QTextCodec::setCodecForLocale(previous); });
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(localeCodec));
+    QVERIFY(QTextCodec::codecForLocale()->name() == localeCodec);
+
     exportScripted();
     bool ok = false;
     core()->getDevChannelInfoFromSDK(QStringLiteral("dev-\u4e2d"), ok);

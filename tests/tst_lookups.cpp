@@ -1,8 +1,8 @@
 // The facade's cache queries, over a small cache set up before each test.
 #include "orsadatacenter.h"
 
+#include <QTextCodec>
 #include <QtCore/QRandomGenerator>
-#include <QtCore/QTextCodec>
 #include <QtTest/QtTest>
 
 #include <functional>

@@ -4,10 +4,10 @@
 
 #include "userdatacache.h"
 
+#include <QTextCodec>
 #include <QtCore/QHash>
 #include <QtCore/QList>
 #include <QtCore/QString>
-#include <QtCore/QTextCodec>
 
 #include <algorithm>
 #include <cstddef>

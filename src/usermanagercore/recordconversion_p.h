@@ -3,6 +3,7 @@
 #define RECORDCONVERSION_P_H
 
 #include "BizOrsaClientLib.h"
+#include "localtext_p.h"
 #include "orsarecords.h"
 
 #include <QtCore/QString>
@@ -11,12 +12,12 @@
 
 namespace DATACore {
 
-// Decodes size bytes of 8-bit text: QString::fromLocal8Bit or QString::fromUtf8.
+// Decodes size bytes of 8-bit text: local 8-bit or UTF-8.
 using TextDecoder = QString (*)(const char*, int);
 
 inline QString decodeLocal8Bit(const char* text, int size)
 {
-    return QString::fromLocal8Bit(text, size);
+    return fromLocal8Bit(text, size);
 }
 inline QString decodeUtf8(const char* text, int size)
 {

@@ -3,6 +3,7 @@
 #define REQUEST_P_H
 
 #include "callbackevent_p.h"
+#include "localtext_p.h"
 #include "orsalog_p.h"
 #include "recordkeys_p.h"
 #include "userdatacache.h"
@@ -82,7 +83,7 @@ private:
 // Arguments as the SDK takes them: texts as local 8-bit bytes that live until
 // the end of the full expression of the call, numbers as they are.
 struct Local8Bit {
-    explicit Local8Bit(const QString& text) : bytes(text.toLocal8Bit()) {}
+    explicit Local8Bit(const QString& text) : bytes(toLocal8Bit(text)) {}
     operator const char*() const { return bytes.constData(); }
     QByteArray bytes;
 };

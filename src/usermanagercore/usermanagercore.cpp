@@ -3,6 +3,7 @@
 #include "BizOrsaClientLib.h"
 #include "changefeedlink_p.h"
 #include "eventreceiver.h"
+#include "localtext_p.h"
 #include "sinks_p.h"
 #include "userdatacache.h"
 
@@ -63,7 +64,7 @@ bool UserManagerCore::ExportInterFace(QObject* owner, const QString& address, sh
 {
     IBizOrsaClient* const previous = m_hub;
     QObject* const previousOwner = m_owner;
-    IBizOrsaClient* const hub = CreateOrsa(address.toLocal8Bit().data(), port, flag);
+    IBizOrsaClient* const hub = CreateOrsa(toLocal8Bit(address).constData(), port, flag);
     if (!hub) {
         // A working connection is not given up for one that cannot be made.
         if (!previous)
@@ -155,7 +156,7 @@ void UserManagerCore::setBizOrsaClient_Create_Success(bool created)
 
 bool UserManagerCore::CreateORSAInstance(const QString& address, short port, bool flag)
 {
-    m_hub = CreateOrsa(address.toLocal8Bit().data(), port, flag);
+    m_hub = CreateOrsa(toLocal8Bit(address).constData(), port, flag);
     setBizOrsaClient_Create_Success(m_hub != nullptr);
     return m_created;
 }

@@ -2,6 +2,7 @@
 
 #include "eventreceiver.h"
 
+#include <QTextCodec>
 #include <QtCore/QAbstractEventDispatcher>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QMutexLocker>
@@ -40,9 +41,11 @@ bool receiverTimerRuns()
     return !QAbstractEventDispatcher::instance()->registeredTimers(receiver).isEmpty();
 }
 
+// As an SDK in the same process reads the texts: in the locale's encoding,
+// also one the application set.
 QString sdkText(const char* text)
 {
-    return text ? QString::fromLocal8Bit(text) : QStringLiteral("<null>");
+    return text ? QTextCodec::codecForLocale()->toUnicode(text) : QStringLiteral("<null>");
 }
 QString sdkNumber(int number)
 {

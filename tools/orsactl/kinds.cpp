@@ -5,9 +5,9 @@
 
 #include "orsadatacenter.h"
 
+#include <QTextCodec>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonObject>
-#include <QtCore/QTextCodec>
 
 #include <algorithm>
 #include <functional>

@@ -4,9 +4,9 @@
 #include "kinds.h"
 #include "session.h"
 
+#include <QTextCodec>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QLoggingCategory>
-#include <QtCore/QTextCodec>
 
 #include <cstdio>
 

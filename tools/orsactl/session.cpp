@@ -6,6 +6,7 @@
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 
+#include <QTextCodec>
 #include <QtCore/QDir>
 #include <QtCore/QFileInfo>
 #include <QtCore/QStandardPaths>
@@ -46,7 +47,7 @@ QString loginPassword(const Context& ctx, const QString& address, const QString&
 // The service names what is wrong with its database; other failures have no words.
 QString connectFailure(const QString& address)
 {
-    const QString reason = QString::fromLocal8Bit(BizOrsaLastCreateError());
+    const QString reason = QTextCodec::codecForLocale()->toUnicode(BizOrsaLastCreateError());
     return reason.isEmpty() ? QStringLiteral("cannot connect to %1").arg(address)
                             : QStringLiteral("%1: %2").arg(address, reason);
 }

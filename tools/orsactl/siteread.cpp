@@ -5,6 +5,7 @@
 
 #include "BizOrsaClientLib.h"
 
+#include <QTextCodec>
 #include <QtCore/QJsonArray>
 #include <QtCore/QJsonDocument>
 #include <QtCore/QJsonObject>
@@ -132,7 +133,9 @@ private:
     {
         if (text.contains(QChar(0)))
             fault(path, QStringLiteral("a text may not hold a NUL character"));
-        const std::size_t bytes = std::size_t(text.toLocal8Bit().size());
+        // Counted in the encoding the data layer sends it in.
+        const std::size_t bytes =
+            std::size_t(QTextCodec::codecForLocale()->fromUnicode(text).size());
         if (field > 0 && bytes >= field)
             fault(path, QStringLiteral("the text is %1 bytes long; at most %2 fit")
                             .arg(bytes)
