@@ -3,9 +3,11 @@
 #include <QtCore/QDeadlineTimer>
 #include <QtCore/QFile>
 
+#include <cerrno>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 OrsadProcess::OrsadProcess(const QString& database) : m_database(database)
@@ -75,7 +77,14 @@ int OrsadProcess::terminate()
 
 void OrsadProcess::pause(bool paused)
 {
-    ::kill(pid_t(m_process.processId()), paused ? SIGSTOP : SIGCONT);
+    const pid_t pid = pid_t(m_process.processId());
+    if (pid <= 0 || ::kill(pid, paused ? SIGSTOP : SIGCONT) != 0 || !paused)
+        return;
+    // The signal is only queued: until the process has stopped, its threads
+    // may still answer. WNOWAIT leaves the state for QProcess to collect.
+    siginfo_t info{};
+    while (::waitid(P_PID, id_t(pid), &info, WSTOPPED | WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+    }
 }
 
 bool OrsadProcess::waitForLog(const QRegularExpression& pattern, int timeoutMs, int lines)

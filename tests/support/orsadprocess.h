@@ -35,7 +35,8 @@ public:
     void kill();
     // SIGTERM; the exit code, or -1 when it did not exit normally in time.
     int terminate();
-    void pause(bool paused); // SIGSTOP / SIGCONT
+    // SIGSTOP, returning once the process has stopped; SIGCONT.
+    void pause(bool paused);
 
     quint16 port() const { return m_port; }
     QString directory() const { return m_dir.path(); }
