@@ -1019,7 +1019,8 @@ void TestOrsactl::watch()
     watcher.terminate();
     QVERIFY(watcher.waitForFinished(30000));
     QCOMPARE(watcher.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(watcher.exitCode(), 0);
+    err += watcher.readAllStandardError();
+    QVERIFY2(watcher.exitCode() == 0, err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestOrsactl)

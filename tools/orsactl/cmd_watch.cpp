@@ -155,13 +155,15 @@ void onSignal(int)
     (void)written;
 }
 
-void quitOnSignals(QObject* context)
+void quitOnSignals(QObject* context, bool& stopping)
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw Failure(ExitFailed, QStringLiteral("cannot set up the signal handlers"));
     auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, context);
-    QObject::connect(notifier, &QSocketNotifier::activated, context,
-                     [] { QCoreApplication::quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [&stopping] {
+        stopping = true;
+        QCoreApplication::quit();
+    });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
@@ -175,17 +177,19 @@ int runWatch(Context& ctx)
 {
     ctx.expectArgs(0, 0);
     QObject context;
-    quitOnSignals(&context);
+    bool stopping = false;
+    quitOnSignals(&context, stopping);
     // Before the login: changes applied during the bulk load are printed too.
     QObject::connect(core(), &DATACore::UserManagerCore::signalRemoteChange, &context,
                      [&ctx](const RemoteChange& change) { printChange(ctx, change); });
-    QObject::connect(core(), &DATACore::UserManagerCore::signalResyncNeeded, &context, [&ctx] {
+    QObject::connect(core(), &DATACore::UserManagerCore::signalResyncNeeded, &context, [&] {
         if (ctx.json())
             printOut(QStringLiteral("{\"resync\":true}\n"));
         else
             printOut(QStringLiteral("resync: changes were missed; reloading every list\n"));
         // A slot cannot throw through the event loop: the loop ends instead.
-        if (!reload()) {
+        // A stop asked for during the reload ends its waits: not a failure.
+        if (!reload() && !stopping) {
             printError(QStringLiteral("reloading the lists failed: %1").arg(lastRequestReason()));
             QCoreApplication::exit(ExitFailed);
         }
