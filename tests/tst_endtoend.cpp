@@ -6,6 +6,7 @@
 // database.
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
+#include "support/cachetexts.h"
 #include "support/orsadprocess.h"
 #include "support/singletons.h"
 #ifdef ORSA_ENDTOEND_ORSAD
@@ -26,14 +27,6 @@ namespace {
 const QString kAdministratorRole = QStringLiteral("88341189");
 
 // ---- Records as "key|name|..." texts, so lists of every kind compare alike ----
-
-QString joined(std::initializer_list<QVariant> fields)
-{
-    QStringList texts;
-    for (const QVariant& field : fields)
-        texts << field.toString();
-    return texts.join(QLatin1Char('|'));
-}
 
 QString described(const AccountInfo& r)
 {
@@ -87,31 +80,12 @@ QString described(const RegionAlarmInfo& r)
 template <typename T>
 QStringList described(const QList<T>& records)
 {
-    QStringList out;
-    for (const T& r : records)
-        out << described(r);
-    return out;
+    return describedList(records, [](const T& r) { return described(r); });
 }
-
-// Every cached list, by name.
-using Snapshot = QMap<QString, QStringList>;
 
 Snapshot cachedLists()
 {
-    return {
-        {"accounts", described(cache()->list_account_Info())},
-        {"roles", described(cache()->list_role_info())},
-        {"permissions", described(cache()->list_role_permission_info())},
-        {"regions", described(cache()->list_region_info())},
-        {"region channels", described(cache()->list_region_channel_info())},
-        {"devices", described(cache()->list_device_info())},
-        {"device channels", described(cache()->list_device_channel_info())},
-        {"views", described(cache()->list_view_info())},
-        {"view channels", described(cache()->viewChannelInfo())},
-        {"servers", described(cache()->list_server_info())},
-        {"video grants", described(cache()->list_role_region_info())},
-        {"alarm grants", described(cache()->list_region_alarm_info())},
-    };
+    return cacheSnapshot([](const auto& r) { return described(r); });
 }
 
 // What a holds beyond b, as a sorted multiset.

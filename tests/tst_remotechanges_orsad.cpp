@@ -5,6 +5,7 @@
 #include "BizOrsaResultCodes.h"
 #include "orsadatacenter.h"
 #include "sdk/RecordingSink.h"
+#include "support/cachetexts.h"
 #include "support/orsadprocess.h"
 #include "support/singletons.h"
 
@@ -136,13 +137,6 @@ public slots:
 
 // ---- Every cached list as texts, so that two caches compare record for record ----
 
-QString joined(std::initializer_list<QVariant> fields)
-{
-    QStringList texts;
-    for (const QVariant& field : fields)
-        texts << field.toString();
-    return texts.join(QLatin1Char('|'));
-}
 QString described(const AccountInfo& r)
 {
     return joined({r.userName, r.password, r.phone, r.mail, r.roleGuid});
@@ -196,30 +190,12 @@ QString described(const RegionAlarmInfo& r)
 template <typename T>
 QStringList described(const QList<T>& records)
 {
-    QStringList out;
-    for (const T& r : records)
-        out << described(r);
-    return out;
+    return describedList(records, [](const T& r) { return described(r); });
 }
-
-using Snapshot = QMap<QString, QStringList>;
 
 Snapshot cachedLists()
 {
-    return {
-        {"accounts", described(cache()->list_account_Info())},
-        {"roles", described(cache()->list_role_info())},
-        {"permissions", described(cache()->list_role_permission_info())},
-        {"regions", described(cache()->list_region_info())},
-        {"region channels", described(cache()->list_region_channel_info())},
-        {"devices", described(cache()->list_device_info())},
-        {"device channels", described(cache()->list_device_channel_info())},
-        {"views", described(cache()->list_view_info())},
-        {"view channels", described(cache()->viewChannelInfo())},
-        {"servers", described(cache()->list_server_info())},
-        {"video grants", described(cache()->list_role_region_info())},
-        {"alarm grants", described(cache()->list_region_alarm_info())},
-    };
+    return cacheSnapshot([](const auto& r) { return described(r); });
 }
 
 // One step of A: the request, and what B must see of it.
