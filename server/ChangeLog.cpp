@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace orsa {
 
@@ -74,20 +75,6 @@ const std::map<Op, std::vector<Scope>>& scopesByOp()
     return scopes;
 }
 
-using QueryHandler = Reply (*)(Call&);
-
-QueryHandler queryOf(ChangeKind kind)
-{
-    switch (kind) {
-#define ORSA_QUERY_CASE(code, name, rec, query, second)                                            \
-    case ChangeKind::name:                                                                         \
-        return &handle##query;
-        ORSA_FOR_EACH_CHANGE_KIND(ORSA_QUERY_CASE)
-#undef ORSA_QUERY_CASE
-    }
-    return nullptr;
-}
-
 // Every key text fills a field of this size, NUL-terminated.
 constexpr std::size_t kKeyField = 64;
 
@@ -122,8 +109,6 @@ void blankCredentials(LoggedChange& change, const Caller* caller)
             std::memset(&change.record[c.offset], 0, c.size);
     }
 }
-
-constexpr unsigned kEveryRight = ~0u;
 
 LoggedChange readChange(Statement& s)
 {
@@ -167,7 +152,7 @@ ChangeRecorder::Records ChangeRecorder::capture(const Scope& scope)
     args[0].isText = true;
     args[0].text = key;
     Call query{m_call.db, m_call.session, &reader, m_call.settings, args, {}};
-    const Reply reply = queryOf(scope.kind)(query);
+    const Reply reply = runHandler(changeKindInfo(scope.kind).query, query);
     const ChangeKindInfo& kind = changeKindInfo(scope.kind);
     Records records;
     records.reserve(reply.count);
@@ -205,9 +190,9 @@ void ChangeRecorder::committing()
     std::vector<LoggedChange> changes;
     // Children's deletes before their parents'.
     for (std::size_t i = m_scopes.size(); i-- > 0;) {
-        std::unordered_map<std::string, bool> stays;
+        std::unordered_set<std::string> stays;
         for (const auto& r : after[i])
-            stays[r.first] = true;
+            stays.insert(r.first);
         for (auto& r : m_before[i]) {
             if (!stays.count(r.first))
                 changes.push_back(change(i, ChangeOp::Delete, std::move(r.second)));

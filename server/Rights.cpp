@@ -10,7 +10,9 @@ const char* const kRightTypes[] = {
     BIZORSA_RIGHT_MANAGE_ACCOUNTS, BIZORSA_RIGHT_MANAGE_ROLES, BIZORSA_RIGHT_MANAGE_REGIONS,
     BIZORSA_RIGHT_MANAGE_DEVICES,  BIZORSA_RIGHT_MANAGE_VIEWS, BIZORSA_RIGHT_MANAGE_SERVERS,
 };
-constexpr unsigned kEveryRight = (1u << (sizeof kRightTypes / sizeof kRightTypes[0])) - 1;
+static_assert(sizeof kRightTypes / sizeof kRightTypes[0] ==
+                  static_cast<unsigned>(Right::Servers) + 1,
+              "a right type per Right");
 
 unsigned rightsOfRole(Store& db, const std::string& roleGuid)
 {

@@ -17,6 +17,7 @@ struct Session;
 
 // The rights of BizOrsaRights.h.
 enum class Right : std::uint8_t { Accounts, Roles, Regions, Devices, Views, Servers };
+constexpr unsigned kEveryRight = (1u << (static_cast<unsigned>(Right::Servers) + 1)) - 1;
 
 struct Caller {
     std::string userName;

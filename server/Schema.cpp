@@ -100,8 +100,8 @@ int storedVersion(Store& db)
 int schemaVersion(Store& db)
 {
     if (db.hasTable("service_version")) {
-        if (storedVersion(db) > 0)
-            return storedVersion(db);
+        if (const int version = storedVersion(db); version > 0)
+            return version;
     } else if (db.hasTable("accounts") && db.hasTable("roles")) {
         return 1;
     } else if (db.isEmpty()) {

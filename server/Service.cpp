@@ -87,6 +87,11 @@ private:
 
 } // namespace
 
+Reply runHandler(Op op, Call& call)
+{
+    return kHandlers[static_cast<std::size_t>(op)](call);
+}
+
 std::int64_t wallClock()
 {
     using namespace std::chrono;
@@ -119,7 +124,7 @@ Reply Service::run(Session& session, const OpInfo& info, const Request& request)
     Call call{*m_store, session, caller ? &*caller : nullptr, m_settings, request.args, {}};
     const std::unique_ptr<ChangeRecorder> recorder = ChangeRecorder::forRequest(call, request.op);
     const Observing observing(*m_store, recorder.get());
-    Reply reply = kHandlers[static_cast<std::size_t>(request.op)](call);
+    Reply reply = runHandler(request.op, call);
     if (recorder && recorder->newest())
         m_newestLogged = recorder->newest();
     return reply;

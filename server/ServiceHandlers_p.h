@@ -35,6 +35,8 @@ struct Call {
 #define ORSA_DECLARE_HANDLER(op, iface, cb, shape, rec, access, args) Reply handle##op(Call& call);
 ORSA_FOR_EACH_OP(ORSA_DECLARE_HANDLER)
 #undef ORSA_DECLARE_HANDLER
+// The handler of an operation, as the service runs it (checks made by the caller).
+Reply runHandler(Op op, Call& call);
 
 inline Reply failure(std::int32_t code)
 {
