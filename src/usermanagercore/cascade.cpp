@@ -15,16 +15,6 @@ template <typename Rec>
 void silently(UserManagerCore&, const Rec&)
 {}
 
-void placementGone(UserManagerCore& core, const UViewChannelInfo& placement)
-{
-    emit core.signalDelViewChannel(placement.viewGuid, placement.channelInfo.channelGuid);
-}
-
-void filingGone(UserManagerCore& core, const RegionChannelInfo& filing)
-{
-    emit core.signalDeleteRegionChannl(filing.regionGuid, filing.channelInfo.channelGuid);
-}
-
 // Deleting a record removes every cached record of List whose Field holds its
 // key, each through the cache's own delete rule.
 template <auto List, auto Field, auto Notify>
@@ -65,6 +55,16 @@ const CascadeRule kCascades[] = {
 };
 
 } // namespace
+
+void placementGone(UserManagerCore& core, const UViewChannelInfo& placement)
+{
+    emit core.signalDelViewChannel(placement.viewGuid, placement.channelInfo.channelGuid);
+}
+
+void filingGone(UserManagerCore& core, const RegionChannelInfo& filing)
+{
+    emit core.signalDeleteRegionChannl(filing.regionGuid, filing.channelInfo.channelGuid);
+}
 
 void dropDependents(UserManagerCore& core, Deleted kind, const QString& key)
 {

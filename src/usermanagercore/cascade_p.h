@@ -2,6 +2,8 @@
 #ifndef CASCADE_P_H
 #define CASCADE_P_H
 
+#include "orsarecords.h"
+
 #include <QtCore/QString>
 
 namespace DATACore {
@@ -13,6 +15,10 @@ enum class Deleted { View, Region, Role, Device };
 // Removes from the cache every record the server deleted together with the
 // record of this kind and key, announcing those that have a signal.
 void dropDependents(UserManagerCore& core, Deleted kind, const QString& key);
+
+// The facade's signal for a filing or a placement that went.
+void filingGone(UserManagerCore& core, const RegionChannelInfo& filing);
+void placementGone(UserManagerCore& core, const UViewChannelInfo& placement);
 
 } // namespace DATACore
 

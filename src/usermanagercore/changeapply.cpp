@@ -10,6 +10,8 @@
 
 #include <QtCore/QCoreApplication>
 
+#include <type_traits>
+
 namespace DATACore {
 namespace {
 
@@ -24,7 +26,6 @@ using Announce = void (*)(Core& core, const Rec& record);
 template <typename Rec>
 struct KindRules {
     RemoteChange::Kind kind;
-    QStringList (*key)(const Rec& record);
     Announce<Rec> added;
     Announce<Rec> edited;
     Announce<Rec> deleted;
@@ -52,23 +53,28 @@ void deleteWithDependents(Core& core, const Rec& record)
     dropDependents(core, Parent, record.guid);
 }
 
+// The key as the cache compares it.
 template <typename Rec>
-QStringList byGuid(const Rec& record)
+QStringList keyTexts(const Rec& record)
 {
-    return {record.guid};
+    const auto key = RecordKey<Rec>::of(record);
+    if constexpr (std::is_same_v<std::decay_t<decltype(key)>, QString>)
+        return {key};
+    else
+        return {key.first, key.second};
 }
 
 // clang-format off
 KindRules<AccountInfo> rulesFor(const AccountInfo&)
 {
-    return {RemoteChange::Account, [](const AccountInfo& r) { return QStringList{r.userName}; },
+    return {RemoteChange::Account,
             announceRecord<AccountInfo, &Core::signalAddAccount>,
             announceRecord<AccountInfo, &Core::signalEditAccount>,
             [](Core& c, const AccountInfo& r) { emit c.signalDeleteAccount(r.userName); }};
 }
 KindRules<RoleInfo> rulesFor(const RoleInfo&)
 {
-    return {RemoteChange::Role, byGuid<RoleInfo>,
+    return {RemoteChange::Role,
             announceRecord<RoleInfo, &Core::signalAddRole>,
             announceRecord<RoleInfo, &Core::signalEditRole>,
             deleteWithDependents<RoleInfo, Deleted::Role>};
@@ -76,12 +82,11 @@ KindRules<RoleInfo> rulesFor(const RoleInfo&)
 KindRules<RolePermissionInfo> rulesFor(const RolePermissionInfo&)
 {
     return {RemoteChange::RolePermission,
-            [](const RolePermissionInfo& r) { return QStringList{r.guid, r.roleGuid}; },
             nullptr, nullptr, nullptr};
 }
 KindRules<RegionInfo> rulesFor(const RegionInfo&)
 {
-    return {RemoteChange::Region, byGuid<RegionInfo>,
+    return {RemoteChange::Region,
             announceRecord<RegionInfo, &Core::signalAddRegion>,
             announceRecord<RegionInfo, &Core::signalEditRegioin>,
             deleteWithDependents<RegionInfo, Deleted::Region, &Core::signalDeleteRegion>};
@@ -89,16 +94,13 @@ KindRules<RegionInfo> rulesFor(const RegionInfo&)
 KindRules<RegionChannelInfo> rulesFor(const RegionChannelInfo&)
 {
     return {RemoteChange::RegionChannel,
-            [](const RegionChannelInfo& r) { return QStringList{r.regionGuid, r.channelInfo.channelGuid}; },
             announceRecord<RegionChannelInfo, &Core::signalAddRegionChannel>,
             announceRecord<RegionChannelInfo, &Core::signalEditRegionChannel>,
-            [](Core& c, const RegionChannelInfo& r) {
-                emit c.signalDeleteRegionChannl(r.regionGuid, r.channelInfo.channelGuid);
-            }};
+            filingGone};
 }
 KindRules<UDeviceInfo> rulesFor(const UDeviceInfo&)
 {
-    return {RemoteChange::Device, byGuid<UDeviceInfo>,
+    return {RemoteChange::Device,
             announceRecord<UDeviceInfo, &Core::signalAddDevice>,
             announceRecord<UDeviceInfo, &Core::signalEditDevice>,
             deleteWithDependents<UDeviceInfo, Deleted::Device, &Core::signalDeleteDevice>};
@@ -106,12 +108,11 @@ KindRules<UDeviceInfo> rulesFor(const UDeviceInfo&)
 KindRules<DeviceChancelInfo> rulesFor(const DeviceChancelInfo&)
 {
     return {RemoteChange::Channel,
-            [](const DeviceChancelInfo& r) { return QStringList{r.channelGuid}; },
             nullptr, nullptr, nullptr};
 }
 KindRules<UViewInfo> rulesFor(const UViewInfo&)
 {
-    return {RemoteChange::View, byGuid<UViewInfo>,
+    return {RemoteChange::View,
             announceRecord<UViewInfo, &Core::signalAddView>,
             announceRecord<UViewInfo, &Core::signalEditView>,
             deleteWithDependents<UViewInfo, Deleted::View, &Core::signalDeleteView>};
@@ -119,16 +120,13 @@ KindRules<UViewInfo> rulesFor(const UViewInfo&)
 KindRules<UViewChannelInfo> rulesFor(const UViewChannelInfo&)
 {
     return {RemoteChange::ViewChannel,
-            [](const UViewChannelInfo& r) { return QStringList{r.viewGuid, r.channelInfo.channelGuid}; },
             announceRecord<UViewChannelInfo, &Core::signalAddViewChannel>,
             announceRecord<UViewChannelInfo, &Core::signalEditViewChannel>,
-            [](Core& c, const UViewChannelInfo& r) {
-                emit c.signalDelViewChannel(r.viewGuid, r.channelInfo.channelGuid);
-            }};
+            placementGone};
 }
 KindRules<UServerInfo> rulesFor(const UServerInfo&)
 {
-    return {RemoteChange::Server, byGuid<UServerInfo>,
+    return {RemoteChange::Server,
             announceRecord<UServerInfo, &Core::signalAddServer>,
             announceRecord<UServerInfo, &Core::signalEditServer>,
             [](Core& c, const UServerInfo& r) {
@@ -138,13 +136,11 @@ KindRules<UServerInfo> rulesFor(const UServerInfo&)
 KindRules<RoleRegionInfo> rulesFor(const RoleRegionInfo&)
 {
     return {RemoteChange::VideoRegion,
-            [](const RoleRegionInfo& r) { return QStringList{r.roleGuid, r.regionGuid}; },
             nullptr, nullptr, nullptr};
 }
 KindRules<RegionAlarmInfo> rulesFor(const RegionAlarmInfo&)
 {
     return {RemoteChange::AlarmRegion,
-            [](const RegionAlarmInfo& r) { return QStringList{r.roleGuid, r.regionGuid}; },
             nullptr, nullptr, nullptr};
 }
 // clang-format on
@@ -176,7 +172,7 @@ void apply(Core& core, const ChangeEvent& ev, Rec record)
     change.revision = ev.revision;
     change.kind = rules.kind;
     change.operation = ev.operation;
-    change.key = rules.key(record);
+    change.key = keyTexts(record);
     change.cascaded = ev.cascaded;
     emit core.signalRemoteChange(change);
 }

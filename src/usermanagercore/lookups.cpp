@@ -107,7 +107,7 @@ QList<UViewChannelInfo> UserManagerCore::GetViewChannel(const QString& viewGuid)
 
 QList<UServerInfo> UserManagerCore::GetServers(const QString& guid)
 {
-    return guid.isEmpty() ? cache()->list_server_info() : cachedWhere(&UServerInfo::guid, guid);
+    return cachedWhereOrAll(cache()->list_server_info(), &UServerInfo::guid, guid);
 }
 
 QList<UServerInfo> UserManagerCore::GetServersByType(SERVERTYPE type)
