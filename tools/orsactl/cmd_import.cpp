@@ -282,12 +282,11 @@ private:
         m_regions.insert(r.id, guid);
         m_levels.insert(r.id, level);
         m_existing.regionByParentAndName.insert(key, guid);
+        // A refused grant was reported above; a later run completes it.
         for (const QString& role : creationGrantRoles()) {
             m_existing.links.insert(linkKey("video", role, guid));
             m_existing.links.insert(linkKey("alarm", role, guid));
         }
-        if (!done)
-            completeCreationGrants(guid, r.name);
     }
 
     // The roles a region is granted to when created: the user's and the administrators'.
