@@ -89,24 +89,28 @@ std::string keyOf(const ChangeKindInfo& kind, const std::string& record)
     return key;
 }
 
-// A login credential in a record, shown only to a caller with the right.
-struct Credential {
-    ChangeKind kind;
-    std::size_t offset;
-    std::size_t size;
-    Right right;
-};
-const Credential kCredentials[] = {
-    {K::Device, offsetof(tabDEVICEINFO, devPassword), sizeof tabDEVICEINFO::devPassword,
-     Right::Devices},
-    {K::Server, offsetof(tabSERVERINFO, password), sizeof tabSERVERINFO::password, Right::Servers},
-};
+template <class Rec>
+void blankRecord(std::string& bytes, const Caller* caller)
+{
+    if constexpr (Credential<Rec>::held) {
+        Rec record;
+        if (bytes.size() != sizeof record)
+            return;
+        std::memcpy(&record, bytes.data(), sizeof record);
+        blankCredential(record, caller);
+        std::memcpy(&bytes[0], &record, sizeof record);
+    }
+}
 
 void blankCredentials(LoggedChange& change, const Caller* caller)
 {
-    for (const Credential& c : kCredentials) {
-        if (c.kind == change.kind && !(caller && caller->holds(c.right)))
-            std::memset(&change.record[c.offset], 0, c.size);
+    switch (change.kind) {
+#define ORSA_BLANK_CASE(code, name, rec, query, second)                                            \
+    case ChangeKind::name:                                                                         \
+        blankRecord<rec>(change.record, caller);                                                   \
+        break;
+        ORSA_FOR_EACH_CHANGE_KIND(ORSA_BLANK_CASE)
+#undef ORSA_BLANK_CASE
     }
 }
 

@@ -73,8 +73,7 @@ Reply handleDeleteDevice(Call& call)
 
 Reply handleQueryDevice(Call& call)
 {
-    return fetchGuarded(call, kDeviceQuery, fillDevice, &tabDEVICEINFO::devPassword,
-                        Right::Devices);
+    return fetchGuarded<tabDEVICEINFO>(call, kDeviceQuery, fillDevice);
 }
 
 // Keyed by device guid.

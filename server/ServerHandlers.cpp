@@ -50,7 +50,7 @@ Reply handleDeleteServer(Call& call)
 
 Reply handleQueryServer(Call& call)
 {
-    return fetchGuarded(call, kServerQuery, fillServer, &tabSERVERINFO::password, Right::Servers);
+    return fetchGuarded<tabSERVERINFO>(call, kServerQuery, fillServer);
 }
 
 } // namespace orsa

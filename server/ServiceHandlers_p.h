@@ -151,17 +151,43 @@ Reply fetchKeyed(Store& db, const KeyedQuery& query, Fill fill, const std::strin
     return key.empty() ? fetch<Rec>(db, query.all, fill) : fetch<Rec>(db, query.byKey, fill, key);
 }
 
+// The records that hold a login password, and the right that shows it. Queries
+// and the change log both blank it through this table.
+template <class Rec>
+struct Credential {
+    static constexpr bool held = false;
+};
+template <>
+struct Credential<tabDEVICEINFO> {
+    static constexpr bool held = true;
+    static constexpr auto field = &tabDEVICEINFO::devPassword;
+    static constexpr Right right = Right::Devices;
+};
+template <>
+struct Credential<tabSERVERINFO> {
+    static constexpr bool held = true;
+    static constexpr auto field = &tabSERVERINFO::password;
+    static constexpr Right right = Right::Servers;
+};
+
+// Zero bytes in place of the password, unless the caller (null: nobody) has the right.
+template <class Rec>
+void blankCredential(Rec& record, const Caller* caller)
+{
+    if constexpr (Credential<Rec>::held) {
+        if (!(caller && caller->holds(Credential<Rec>::right)))
+            std::memset(record.*Credential<Rec>::field, 0, sizeof(record.*Credential<Rec>::field));
+    }
+}
+
 // A query of records with a login password, which only a caller with the
 // right sees: for others the field stays all zero bytes.
-template <class Rec, class Fill, std::size_t N>
-Reply fetchGuarded(Call& call, const KeyedQuery& query, Fill fill, char (Rec::*password)[N],
-                   Right right)
+template <class Rec, class Fill>
+Reply fetchGuarded(Call& call, const KeyedQuery& query, Fill fill)
 {
-    const bool shown = call.caller->holds(right);
     const auto guarded = [&](Statement& s, Rec& r) {
         fill(s, r);
-        if (!shown)
-            std::memset(r.*password, 0, N);
+        blankCredential(r, call.caller);
     };
     return fetchKeyed<Rec>(call.db, query, guarded, call.text(0));
 }
